@@ -1,0 +1,33 @@
+#pragma once
+// The program-wide values: one object, made at start-up and passed to every
+// procedure that needs them. Nothing else holds state for the whole run.
+
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "platform/files.h"
+#include "records/record_views.h"
+
+#include <QString>
+
+namespace karvel {
+
+struct AppContext {
+    AppContext(Dialogs& dialogs, const Clock& clock, FileSystem& files)
+        : dialogs(dialogs), clock(clock), files(files), views(clock) {}
+
+    Dialogs& dialogs;
+    const Clock& clock;
+    FileSystem& files;
+
+    // Fixed at start-up: the folder the program runs in (no trailing
+    // separator) and the folder that holds the pupils file.
+    QString dataFolder;
+    QString pupilsFolder;
+
+    RecordViews views;
+
+    // The answer to the last Yes/No question of the program (6 Yes, 7 No).
+    int answer = 0;
+};
+
+} // namespace karvel

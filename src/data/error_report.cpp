@@ -1,0 +1,123 @@
+#include "data/error_report.h"
+
+#include "common/app_context.h"
+#include "common/text.h"
+#include "data/folders.h"
+#include "data/repair.h"
+
+#include <QFileInfo>
+
+namespace karvel {
+
+namespace {
+
+const QString kDamagedText = QStringLiteral("Certains fichiers sont endommagés ou corrompus !!!\n"
+                                            "(...suite à une opération d'écriture incomplète...)");
+
+void repairAll(AppContext& ctx) {
+    // No link may keep a file open while it is swapped for its repaired copy.
+    ctx.views.closeAll();
+    if (fileExistsIn(ctx.pupilsFolder, kPupilsFile))
+        repairDatabase(pathIn(ctx.pupilsFolder, kPupilsFile));
+    for (const QString& name : {kCatalogueFile, kMembersFile, kCotationFile})
+        repairDatabase(pathIn(ctx.dataFolder, name));
+}
+
+} // namespace
+
+void ShowStandardError(AppContext& ctx, const KarvelError& error) {
+    ctx.dialogs.message(Icon::Exclamation, kApplicationTitle,
+                        QStringLiteral("Le logiciel a rencontré l'erreur : ") +
+                            QString::number(error.number()) + QStringLiteral("\n\n") +
+                            error.description());
+    ctx.dialogs.setBusy(false);
+}
+
+bool RunReportingErrors(AppContext& ctx, const std::function<void()>& procedure) {
+    try {
+        procedure();
+        return true;
+    } catch (const KarvelError& error) {
+        ShowStandardError(ctx, error);
+    }
+    return false;
+}
+
+QString explanationText(int number, const QString& description) {
+    switch (number) {
+    case ErrBadFileName:
+        return QStringLiteral("Nom ou numéro de fichier incorrect");
+    case ErrFileNotFound:
+        return QStringLiteral("Fichier introuvable");
+    case ErrFileExists:
+        return QStringLiteral("Ce fichier existe déjà");
+    case ErrDiskFull:
+        return QStringLiteral("Disque saturé");
+    case ErrDeviceUnavailable:
+        return QStringLiteral("Unité de stockage non-disponible");
+    case ErrPermissionDenied:
+        return QStringLiteral(
+            "Accès refusé... (Certains fichiers sont peut-être encore ouverts...)");
+    case ErrDiskNotReady:
+        return QStringLiteral("Disque non prêt");
+    case ErrDuplicateKey:
+        return QStringLiteral(
+            "Impossible de créer des doublons... Modifier le numéro d'inventaire !");
+    default:
+        return QStringLiteral("L'erreur ") + QString::number(number) +
+               QStringLiteral(" est survenue .\n(") + description + QLatin1Char(')');
+    }
+}
+
+ErrorOutcome ExplainError(AppContext& ctx, const KarvelError& error) {
+    switch (error.number()) {
+    case ErrPathNotFound:
+        return ErrorOutcome::Resume;
+    case ErrDatabaseNotFound: {
+        // Ending without a word would leave the user guessing: name the file.
+        const QFileInfo file(error.path());
+        ctx.dialogs.message(Icon::Critical, kProgramCaption,
+                            QStringLiteral("Le fichier de données %1 est introuvable dans le "
+                                           "dossier %2.\nKarVel ne peut pas fonctionner sans "
+                                           "lui et va s'arrêter.")
+                                .arg(file.fileName(), file.absolutePath()));
+        return ErrorOutcome::EndProgram;
+    }
+    case ErrUnrecognisedFormat: {
+        // A Jet file written on Windows is not damaged: it is never repaired nor touched.
+        const QFileInfo file(error.path());
+        ctx.dialogs.message(
+            Icon::Critical, kProgramCaption,
+            QStringLiteral("Le fichier %1 du dossier %2 est une base de données créée sous "
+                           "Windows (Microsoft Jet ou Access).\nIl doit d'abord être converti "
+                           "pour KarVel pour Linux.\nKarVel va s'arrêter sans le modifier.")
+                .arg(file.fileName(), file.absolutePath()));
+        return ErrorOutcome::EndProgram;
+    }
+    case ErrLockingUnavailable:
+        ctx.dialogs.message(Icon::Critical, kProgramCaption,
+                            QStringLiteral("Pour que «La V.O.K.» puisse fonctionner,\n"
+                                           "SHARE /L:500   doit être chargé..."));
+        return ErrorOutcome::EndProgram;
+    case ErrDatabaseDamaged:
+        ctx.dialogs.message(Icon::Critical, kProgramCaption, kDamagedText);
+        ctx.answer = ctx.dialogs.message(
+            Icon::Question, kProgramCaption,
+            QStringLiteral("Voulez-vous que «La V.O.K.» essaie de les réparer ?"), Buttons::YesNo);
+        if (ctx.answer != AnswerYes)
+            return ErrorOutcome::EndProgram;
+        try {
+            repairAll(ctx);
+        } catch (const KarvelError& failure) {
+            ShowStandardError(ctx, failure);
+        }
+        ctx.dialogs.message(Icon::Critical, kProgramCaption, kDamagedText);
+        return ErrorOutcome::Resume;
+    default:
+        ctx.dialogs.message(Icon::Critical, kProgramCaption,
+                            explanationText(error.number(), error.description()));
+        return ErrorOutcome::Resume;
+    }
+}
+
+} // namespace karvel

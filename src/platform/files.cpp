@@ -1,0 +1,163 @@
+#include "platform/files.h"
+
+#include "platform/errors.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace karvel {
+
+namespace {
+
+// RAII file descriptor.
+class Fd {
+  public:
+    Fd(const QString& path, int flags, mode_t mode = 0644)
+        : fd_(::open(QFile::encodeName(path).constData(), flags | O_CLOEXEC, mode)) {
+        if (fd_ < 0)
+            throw errorFromErrno(errno, path);
+    }
+    ~Fd() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const { return fd_; }
+    void close(const QString& path) {
+        const int fd = fd_;
+        fd_ = -1;
+        if (::close(fd) != 0)
+            throw errorFromErrno(errno, path);
+    }
+
+  private:
+    int fd_;
+};
+
+void writeAll(int fd, const QByteArray& bytes, const QString& path) {
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            throw errorFromErrno(errno, path);
+        }
+        done += n;
+    }
+    if (::fsync(fd) != 0)
+        throw errorFromErrno(errno, path);
+}
+
+// Makes a rename or a new file in `folder` durable.
+void syncFolder(const QString& folder) {
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+// Windows-1252 characters of bytes 0x80 to 0x9F; the others match Latin-1.
+constexpr char16_t kCp1252High[32] = {
+    0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
+
+} // namespace
+
+QString findEntry(const QString& folder, const QString& name) {
+    const QString exact = folder + QLatin1Char('/') + name;
+    if (QFileInfo::exists(exact))
+        return exact;
+    const QDir dir(folder.isEmpty() ? QStringLiteral("/") : folder);
+    const QStringList entries =
+        dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString& entry : entries) {
+        if (entry.compare(name, Qt::CaseInsensitive) == 0)
+            return folder + QLatin1Char('/') + entry;
+    }
+    return QString();
+}
+
+QString pathIn(const QString& folder, const QString& name) {
+    const QString found = findEntry(folder, name);
+    return found.isEmpty() ? folder + QLatin1Char('/') + name : found;
+}
+
+bool folderExists(const QString& path) {
+    return QFileInfo(path).isDir();
+}
+
+bool fileExistsIn(const QString& folder, const QString& name) {
+    const QString found = findEntry(folder, name);
+    return !found.isEmpty() && QFileInfo(found).isFile();
+}
+
+QString decodeText(const QByteArray& bytes) {
+    QString text = QString::fromUtf8(bytes);
+    if (!text.contains(QChar::ReplacementCharacter))
+        return text;
+    text.clear();
+    text.reserve(bytes.size());
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        text.append(byte >= 0x80 && byte < 0xA0 ? QChar(kCp1252High[byte - 0x80]) : QChar(byte));
+    }
+    return text;
+}
+
+QByteArray FileSystem::read(const QString& path) {
+    Fd fd(path, O_RDONLY);
+    QByteArray bytes;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            throw errorFromErrno(errno, path);
+        }
+        if (n == 0)
+            break;
+        bytes.append(buffer, n);
+    }
+    return bytes;
+}
+
+void FileSystem::writeAtomically(const QString& path, const QByteArray& bytes) {
+    const QString temporary = path + QStringLiteral(".tmp");
+    try {
+        Fd fd(temporary, O_WRONLY | O_CREAT | O_TRUNC);
+        writeAll(fd.get(), bytes, temporary);
+        fd.close(temporary);
+        rename(temporary, path);
+    } catch (...) {
+        ::unlink(QFile::encodeName(temporary).constData());
+        throw;
+    }
+    syncFolder(QFileInfo(path).absolutePath());
+}
+
+void FileSystem::append(const QString& path, const QByteArray& bytes) {
+    Fd fd(path, O_WRONLY | O_CREAT | O_APPEND);
+    writeAll(fd.get(), bytes, path);
+    fd.close(path);
+}
+
+void FileSystem::remove(const QString& path) {
+    if (::unlink(QFile::encodeName(path).constData()) != 0)
+        throw errorFromErrno(errno, path);
+}
+
+void FileSystem::rename(const QString& from, const QString& to) {
+    if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
+        throw errorFromErrno(errno, to);
+}
+
+} // namespace karvel

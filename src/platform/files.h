@@ -1,0 +1,37 @@
+#pragma once
+// Files and folders. The data files come from Windows machines, so names are
+// found whatever their letter case. Text files are UTF-8 with CR LF line ends,
+// and legacy files in Windows-1252 are still read.
+
+#include <QByteArray>
+#include <QString>
+
+namespace karvel {
+
+// The path of the entry `name` in `folder` as it is spelt on disk, matched
+// without regard to case (an exact match wins); empty when there is none.
+QString findEntry(const QString& folder, const QString& name);
+// The path of `name` in `folder`: the entry found whatever its case, else the name as given.
+QString pathIn(const QString& folder, const QString& name);
+bool folderExists(const QString& path);
+bool fileExistsIn(const QString& folder, const QString& name);
+
+// UTF-8 when the bytes are valid UTF-8, else Windows-1252.
+QString decodeText(const QByteArray& bytes);
+
+// File operations that can fail, each failure thrown as a KarvelError. A
+// class with virtual members so that tests can inject failures such as a full disk.
+class FileSystem {
+  public:
+    virtual ~FileSystem() = default;
+    virtual QByteArray read(const QString& path);
+    // Writes the whole file under a temporary name, flushes it to disk and
+    // renames it over the old one: a failure never leaves a half-written file.
+    virtual void writeAtomically(const QString& path, const QByteArray& bytes);
+    // Appends and flushes to disk before returning; creates the file if absent.
+    virtual void append(const QString& path, const QByteArray& bytes);
+    virtual void remove(const QString& path);
+    virtual void rename(const QString& from, const QString& to);
+};
+
+} // namespace karvel

@@ -1,0 +1,87 @@
+#pragma once
+// A thin RAII layer over the SQLite C API. Every failure is thrown as a
+// KarvelError carrying the number the error reporting understands.
+
+#include "platform/errors.h"
+
+#include <QString>
+#include <map>
+#include <memory>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace karvel {
+
+class Database;
+
+class Statement {
+  public:
+    Statement(Database& db, sqlite3_stmt* stmt);
+    ~Statement();
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    Statement& bind(int index, const QString& value);
+    Statement& bind(int index, qint64 value);
+    // Runs one step; true while a row is available.
+    bool step();
+    // Steps to the end, for statements that return no row.
+    void run();
+    void reset();
+
+    int columnCount() const;
+    QString columnName(int column) const;
+    QString text(int column) const;
+    qint64 integer(int column) const;
+    bool isNull(int column) const;
+
+  private:
+    Database& db_;
+    sqlite3_stmt* stmt_;
+};
+
+class Database {
+  public:
+    enum class Mode { ReadWrite, ReadOnly, Create };
+
+    // Opens an existing database file. A missing file is error 3024, a file that
+    // holds no database (or a damaged one) 3049, a Jet or ACE file 3343.
+    explicit Database(const QString& path, Mode mode = Mode::ReadWrite);
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    const QString& path() const { return path_; }
+    void exec(const QString& sql);
+    std::unique_ptr<Statement> prepare(const QString& sql);
+    // A prepared statement kept for the life of the connection, reset before use.
+    Statement& cached(const QString& sql);
+    int changes() const;
+    bool tableExists(const QString& table);
+    // "ok" when the file is sound, else the first problem found.
+    QString integrityCheck();
+
+    // Throws the error of a result code, unless it is a success code.
+    void check(int rc, const char* context = nullptr) const;
+    sqlite3* handle() const { return db_; }
+
+  private:
+    QString path_;
+    sqlite3* db_ = nullptr;
+    std::map<QString, std::unique_ptr<Statement>> cache_;
+};
+
+// True when the file starts with the signature of a Jet or ACE (Access) database.
+bool isJetDatabaseFile(const QString& path);
+
+// Translates a SQLite result code met on `path`.
+KarvelError errorFromSqlite(int rc, const QString& path, const QString& message = {});
+
+// The case-insensitive collation used in queries: Unicode-aware, so "ÉCOLE"
+// compares equal to "école".
+inline constexpr const char* kNoCaseCollation = "FRNOCASE";
+// The order of names in lists: French, ignoring case.
+inline constexpr const char* kFrenchSortCollation = "FRSORT";
+
+} // namespace karvel

@@ -1,0 +1,45 @@
+#pragma once
+// What a record view lists: a table, or one of the program's fixed queries.
+// Every query is written with its values as bound parameters and returns the
+// row identifiers of its result, in its order; a view reads the fields of a
+// record only when that record becomes current.
+
+#include <QString>
+#include <QStringList>
+
+namespace karvel {
+
+struct RecordSource {
+    QString table; // the table whose records the result lists (and where saves go)
+    QString sql;   // SELECT rowid ... with ?1, ?2 ... for the values
+    QStringList values;
+};
+
+namespace Queries {
+
+// A whole table, in the file's own order: "vok", "enfants", "extérieurs", "école"...
+RecordSource table(const QString& name);
+// SELECT * FROM vok ORDER BY inventaire ASC
+RecordSource allDocuments();
+// SELECT * FROM vok WHERE inventaire = '...'
+RecordSource documentByNumber(const QString& number);
+// SELECT * FROM vok WHERE emprunté = 'O' AND catégorieemprunteur = '...' AND emprunteur = '...'
+RecordSource currentLoans(const QString& borrowerCategory, const QString& borrowerNumber);
+// SELECT DISTINCT titre FROM vok WHERE titre like 'a*'
+RecordSource titlesStartingWithA();
+// SELECT * FROM enfants WHERE matricule = '...'
+RecordSource pupilByNumber(const QString& number);
+// SELECT * FROM enfants WHERE classe like '...' ORDER BY nomenfant ASC, prénomenfant ASC
+RecordSource pupilsOfClass(const QString& classNumber);
+// SELECT * FROM équipe ORDER BY équipenuméro ASC
+RecordSource classes();
+// SELECT * FROM membres
+RecordSource allMembers();
+// SELECT * FROM membres WHERE matricule = '...'
+RecordSource memberByNumber(const QString& number);
+// SELECT * FROM membres ORDER BY nom ASC, prénom ASC
+RecordSource membersByName();
+
+} // namespace Queries
+
+} // namespace karvel

@@ -1,0 +1,167 @@
+#include "records/record_view.h"
+
+#include "platform/sqlite_db.h"
+
+#include <algorithm>
+
+namespace karvel {
+
+RecordView::RecordView(QString name, QString linkName)
+    : name_(std::move(name)), linkName_(std::move(linkName)) {}
+
+RecordView::~RecordView() = default;
+
+void RecordView::bind(const QString& path) {
+    if (path == path_)
+        return;
+    db_.reset();
+    path_ = path;
+    rows_.clear();
+    position_ = -1;
+}
+
+void RecordView::setRecordSource(RecordSource source) {
+    source_ = std::move(source);
+}
+
+void RecordView::open() {
+    if (!db_)
+        db_ = std::make_unique<Database>(path_);
+}
+
+void RecordView::refresh() {
+    open();
+    std::vector<qint64> rows;
+    Statement& stmt = db_->cached(source_.sql);
+    for (int i = 0; i < source_.values.size(); ++i)
+        stmt.bind(i + 1, source_.values[i]);
+    while (stmt.step())
+        rows.push_back(stmt.integer(0));
+    stmt.reset();
+    rows_ = std::move(rows);
+    rows_.shrink_to_fit();
+    position_ = 0;
+    loadCurrent();
+}
+
+void RecordView::query(RecordSource source) {
+    setRecordSource(std::move(source));
+    refresh();
+}
+
+void RecordView::moveFirst() {
+    position_ = 0;
+    loadCurrent();
+}
+
+void RecordView::moveLast() {
+    position_ = qsizetype(rows_.size()) - 1;
+    loadCurrent();
+}
+
+void RecordView::moveNext() {
+    if (position_ < qsizetype(rows_.size()))
+        ++position_;
+    loadCurrent();
+}
+
+void RecordView::loadCurrent() {
+    // The texts shown before the move, to tell which fields changed.
+    std::vector<Field> previous = std::move(fields_);
+    fields_.clear();
+    if (position_ >= 0 && position_ < qsizetype(rows_.size())) {
+        Statement& stmt = db_->cached(QStringLiteral("SELECT * FROM \"") + source_.table +
+                                      QStringLiteral("\" WHERE rowid = ?1"));
+        stmt.bind(1, rows_[size_t(position_)]);
+        if (!stmt.step())
+            throw makeError(ErrRecordDeleted);
+        const int columns = stmt.columnCount();
+        fields_.reserve(size_t(columns));
+        for (int c = 0; c < columns; ++c)
+            fields_.push_back({stmt.columnName(c), stmt.text(c), false});
+        stmt.reset();
+    }
+    for (const Field& field : fields_) {
+        const auto it = std::find_if(previous.begin(), previous.end(), [&](const Field& p) {
+            return p.name.compare(field.name, Qt::CaseInsensitive) == 0;
+        });
+        const QString before = it == previous.end() ? QString() : it->value;
+        if (before != field.value)
+            fieldChanged(field.name);
+    }
+}
+
+const RecordView::Field* RecordView::findField(const QString& name) const {
+    for (const Field& field : fields_) {
+        if (field.name.compare(name, Qt::CaseInsensitive) == 0)
+            return &field;
+    }
+    return nullptr;
+}
+
+RecordView::Field& RecordView::fieldRef(const QString& name) {
+    if (isBOF() || isEOF())
+        throw makeError(ErrNoCurrentRecord);
+    const Field* field = findField(name);
+    if (!field)
+        throw makeError(ErrItemNotFound, name);
+    return const_cast<Field&>(*field);
+}
+
+QString RecordView::field(const QString& name) const {
+    return const_cast<RecordView*>(this)->fieldRef(name).value;
+}
+
+void RecordView::setField(const QString& name, const QString& value) {
+    Field& field = fieldRef(name);
+    const bool changed = field.value != value;
+    field.value = value;
+    field.written = true;
+    if (changed)
+        fieldChanged(field.name);
+}
+
+void RecordView::rewriteField(const QString& name, const QString& value) {
+    Field& field = fieldRef(name);
+    field.value = value;
+    field.written = true;
+}
+
+void RecordView::save() {
+    if (isBOF() || isEOF())
+        throw makeError(ErrNoCurrentRecord);
+    QString sql = QStringLiteral("UPDATE \"") + source_.table + QStringLiteral("\" SET ");
+    QStringList values;
+    for (const Field& field : fields_) {
+        if (!field.written)
+            continue;
+        if (!values.isEmpty())
+            sql += QStringLiteral(", ");
+        values.push_back(field.value);
+        sql += QLatin1Char('"') + field.name + QStringLiteral("\" = ?") +
+               QString::number(values.size());
+    }
+    if (!values.isEmpty()) {
+        sql += QStringLiteral(" WHERE rowid = ?") + QString::number(values.size() + 1);
+        Statement& stmt = db_->cached(sql);
+        for (int i = 0; i < values.size(); ++i)
+            stmt.bind(i + 1, values[i]);
+        stmt.bind(int(values.size()) + 1, rows_[size_t(position_)]);
+        stmt.run();
+        stmt.reset();
+        if (db_->changes() == 0)
+            throw makeError(ErrRecordDeleted);
+    }
+    loadCurrent();
+}
+
+void RecordView::close() {
+    if (!db_)
+        throw makeError(ErrObjectInvalid);
+    db_.reset();
+    rows_.clear();
+    position_ = -1;
+    fields_.clear();
+}
+
+} // namespace karvel

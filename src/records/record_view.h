@@ -1,0 +1,86 @@
+#pragma once
+// A record view: one database file, one record source, its result and a
+// current record whose fields are read and written as text. The result is
+// kept as row identifiers; the fields of a record are read when it becomes
+// current, so a result of a million rows costs a few megabytes.
+
+#include "records/record_source.h"
+
+#include <QString>
+#include <memory>
+#include <vector>
+
+namespace karvel {
+
+class Database;
+
+class RecordView {
+  public:
+    RecordView(QString name, QString linkName);
+    virtual ~RecordView();
+    RecordView(const RecordView&) = delete;
+    RecordView& operator=(const RecordView&) = delete;
+
+    const QString& name() const { return name_; }
+    const QString& linkName() const { return linkName_; }
+    const QString& path() const { return path_; }
+
+    // Names the file; nothing is read until the next refresh.
+    void bind(const QString& path);
+    void setRecordSource(RecordSource source);
+    const RecordSource& recordSource() const { return source_; }
+    // Runs the record source again from scratch and opens the file if needed;
+    // the view is then on the first record, or before the first and after the
+    // last at once when the result is empty.
+    void refresh();
+    // Sets the record source and refreshes.
+    void query(RecordSource source);
+
+    bool isEmpty() const { return rows_.empty(); }
+    bool isEOF() const { return position_ >= qsizetype(rows_.size()); }
+    bool isBOF() const { return position_ < 0 || rows_.empty(); }
+    void moveFirst();
+    void moveLast();
+    void moveNext();
+    int recordCount() const { return int(rows_.size()); }
+
+    QString field(const QString& name) const;
+    void setField(const QString& name, const QString& value);
+    // Stores every field written since the record became current, then reads
+    // the record again. Fields another program changed meanwhile are kept.
+    void save();
+
+    bool isOpen() const { return bool(db_); }
+    // Closes the file; closing a view that is not open fails (error 3420).
+    void close();
+
+  protected:
+    // Called when a field's text changes: by a write, or because another
+    // record became current and the field's text differs from the previous one.
+    virtual void fieldChanged(const QString& name) { (void)name; }
+    // Replaces a field's text without calling fieldChanged; the field counts as written.
+    void rewriteField(const QString& name, const QString& value);
+
+  private:
+    struct Field {
+        QString name;
+        QString value;
+        bool written = false;
+    };
+
+    void open();
+    void loadCurrent();
+    Field& fieldRef(const QString& name);
+    const Field* findField(const QString& name) const;
+
+    QString name_;
+    QString linkName_;
+    QString path_;
+    std::unique_ptr<Database> db_;
+    RecordSource source_;
+    std::vector<qint64> rows_;
+    qsizetype position_ = -1;
+    std::vector<Field> fields_;
+};
+
+} // namespace karvel

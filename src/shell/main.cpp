@@ -1,0 +1,33 @@
+// KarVel: the barcode module of the school library's loan desk.
+
+#include "common/app_context.h"
+#include "platform/qt_dialogs.h"
+#include "shell/main_window.h"
+#include "shell/presentation_window.h"
+#include "shell/startup.h"
+
+#include <QApplication>
+#include <QDir>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("KarVel"));
+    QApplication::setApplicationVersion(QStringLiteral("2.1.6"));
+
+    karvel::QtDialogs dialogs;
+    karvel::SystemClock clock;
+    karvel::FileSystem files;
+    karvel::AppContext ctx(dialogs, clock, files);
+
+    auto splash = std::make_unique<karvel::PresentationWindow>();
+    splash->showNow();
+    const karvel::StartupResult result =
+        karvel::RunStartup(ctx, QDir::currentPath(), karvel::StartupHooks{});
+    splash.reset();
+    if (result == karvel::StartupResult::EndProgram)
+        return 1;
+
+    karvel::MainWindow mainWindow(ctx);
+    mainWindow.show();
+    return app.exec();
+}

@@ -1,0 +1,96 @@
+#include "shell/startup.h"
+
+#include "common/app_context.h"
+#include "data/error_report.h"
+#include "data/folders.h"
+
+#include <vector>
+
+namespace karvel {
+
+namespace {
+
+// One binding of the table of start-up: a link, its file, what it lists, and
+// whether it is refreshed.
+struct Binding {
+    RecordView* view;
+    QString file;
+    bool inPupilsFolder;
+    RecordSource source;
+    bool refresh;
+};
+
+} // namespace
+
+StartupResult RunStartup(AppContext& ctx, const QString& startFolder, const StartupHooks& hooks) {
+    ctx.dialogs.setBusy(true);
+    RecordViews& v = ctx.views;
+
+    // Runs one step under the start-up handler; false when the program must end.
+    auto step = [&](const std::function<void()>& body) {
+        try {
+            body();
+        } catch (const KarvelError& error) {
+            if (ExplainError(ctx, error) == ErrorOutcome::EndProgram)
+                return false;
+        }
+        return true;
+    };
+
+    if (!step([&] {
+            const Folders folders = resolveFolders(startFolder);
+            ctx.dataFolder = folders.data;
+            ctx.pupilsFolder = folders.pupils;
+        }))
+        return StartupResult::EndProgram;
+
+    const std::vector<Binding> bindings = {
+        {&v.feuilleenfant, kPupilsFile, true, Queries::table(QStringLiteral("enfants")), false},
+        {&v.inscription, kMembersFile, false, Queries::table(QStringLiteral("membres")), false},
+        {&v.équipepédago, kPupilsFile, true, Queries::table(QStringLiteral("équipe")), false},
+        {&v.Fichedocument, kCatalogueFile, false, Queries::table(QStringLiteral("vok")), false},
+        {&v.Donnée6, kMembersFile, false, Queries::table(QStringLiteral("extérieurs")), false},
+        {&v.Donnée7, kPupilsFile, true, Queries::table(QStringLiteral("école")), false},
+        {&v.Donnée9, kCatalogueFile, false, Queries::table(QStringLiteral("vok")), false},
+        {&v.Fichedocument, kCatalogueFile, false, Queries::allDocuments(), true},
+        {&v.Donnée9, kCatalogueFile, false, Queries::titlesStartingWithA(), true},
+        {&v.inscription, kMembersFile, false, Queries::allMembers(), true},
+        {&v.Donnée6, kMembersFile, false, Queries::table(QStringLiteral("extérieurs")), true},
+        {&v.Donnée7, kPupilsFile, true, Queries::table(QStringLiteral("école")), true},
+        {&v.équipepédago, kPupilsFile, true, Queries::classes(), true},
+    };
+    const bool pupilsDatabase =
+        folderExists(ctx.pupilsFolder) && fileExistsIn(ctx.pupilsFolder, kPupilsFile);
+
+    for (size_t i = 0; i < bindings.size(); ++i) {
+        const Binding& b = bindings[i];
+        // The last two need the pupils database; without it they are skipped quietly.
+        if (i >= 11 && !pupilsDatabase)
+            continue;
+        auto bind = [&] {
+            b.view->bind(pathIn(b.inPupilsFolder ? ctx.pupilsFolder : ctx.dataFolder, b.file));
+            b.view->setRecordSource(b.source);
+            if (b.refresh) {
+                b.view->refresh();
+                if (b.view == &v.Fichedocument && !b.view->isEmpty())
+                    b.view->moveLast();
+            }
+        };
+        // The external members' table is opened by a procedure with its own handler.
+        if (i == 10) {
+            RunReportingErrors(ctx, bind);
+            continue;
+        }
+        if (!step(bind))
+            return StartupResult::EndProgram;
+    }
+
+    if (hooks.loadSettings && !step(hooks.loadSettings))
+        return StartupResult::EndProgram;
+    if (hooks.loadLayoutWindow && !step(hooks.loadLayoutWindow))
+        return StartupResult::EndProgram;
+    ctx.dialogs.setBusy(false);
+    return StartupResult::ShowMainWindow;
+}
+
+} // namespace karvel
