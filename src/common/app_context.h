@@ -5,6 +5,7 @@
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
+#include "platform/printer_surface.h"
 #include "records/record_views.h"
 
 #include <QString>
@@ -12,12 +13,13 @@
 namespace karvel {
 
 struct AppContext {
-    AppContext(Dialogs& dialogs, const Clock& clock, FileSystem& files)
-        : dialogs(dialogs), clock(clock), files(files), views(clock) {}
+    AppContext(Dialogs& dialogs, const Clock& clock, FileSystem& files, PrinterSurface& printer)
+        : dialogs(dialogs), clock(clock), files(files), printer(printer), views(clock) {}
 
     Dialogs& dialogs;
     const Clock& clock;
     FileSystem& files;
+    PrinterSurface& printer;
 
     // Fixed at start-up: the folder the program runs in (no trailing
     // separator) and the folder that holds the pupils file.

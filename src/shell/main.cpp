@@ -2,6 +2,7 @@
 
 #include "common/app_context.h"
 #include "platform/qt_dialogs.h"
+#include "platform/recording_printer.h"
 #include "shell/main_window.h"
 #include "shell/presentation_window.h"
 #include "shell/startup.h"
@@ -17,7 +18,9 @@ int main(int argc, char* argv[]) {
     karvel::QtDialogs dialogs;
     karvel::SystemClock clock;
     karvel::FileSystem files;
-    karvel::AppContext ctx(dialogs, clock, files);
+    // Replaced by the default printer once the Qt printer surface lands.
+    karvel::RecordingPrinter printer;
+    karvel::AppContext ctx(dialogs, clock, files, printer);
 
     auto splash = std::make_unique<karvel::PresentationWindow>();
     splash->showNow();
