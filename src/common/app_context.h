@@ -3,6 +3,7 @@
 // procedure that needs them. Nothing else holds state for the whole run.
 
 #include "platform/clock.h"
+#include "platform/desktop.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
 #include "platform/printer_surface.h"
@@ -20,6 +21,9 @@ struct AppContext {
     const Clock& clock;
     FileSystem& files;
     PrinterSurface& printer;
+    // Opens the help documents; set by main, a scripted one in tests. None
+    // means no viewer can be reached.
+    Desktop* desktop = nullptr;
 
     // Fixed at start-up: the folder the program runs in (no trailing
     // separator) and the folder that holds the pupils file.

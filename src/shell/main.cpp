@@ -1,11 +1,13 @@
 // KarVel: the barcode module of the school library's loan desk.
 
 #include "common/app_context.h"
+#include "platform/qt_desktop.h"
 #include "platform/qt_dialogs.h"
 #include "platform/recording_printer.h"
 #include "shell/main_window.h"
 #include "shell/presentation_window.h"
 #include "shell/startup.h"
+#include "shell/version.h"
 
 #include <QApplication>
 #include <QDir>
@@ -13,14 +15,19 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KarVel"));
-    QApplication::setApplicationVersion(QStringLiteral("2.1.6"));
+    QApplication::setApplicationVersion(karvel::programVersion().toString());
+    // The program ends only through the quit window or a fatal error, never
+    // because its last window went away.
+    QApplication::setQuitOnLastWindowClosed(false);
 
     karvel::QtDialogs dialogs;
     karvel::SystemClock clock;
     karvel::FileSystem files;
     // Replaced by the default printer once the Qt printer surface lands.
     karvel::RecordingPrinter printer;
+    karvel::QtDesktop desktop;
     karvel::AppContext ctx(dialogs, clock, files, printer);
+    ctx.desktop = &desktop;
 
     auto splash = std::make_unique<karvel::PresentationWindow>();
     splash->showNow();
@@ -30,7 +37,7 @@ int main(int argc, char* argv[]) {
     if (result == karvel::StartupResult::EndProgram)
         return 1;
 
-    karvel::MainWindow mainWindow(ctx);
+    karvel::MainWindow mainWindow(ctx, karvel::QuitActions{});
     mainWindow.show();
     return app.exec();
 }

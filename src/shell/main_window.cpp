@@ -2,11 +2,124 @@
 
 #include "common/app_context.h"
 
+#include <QCloseEvent>
+#include <QMenuBar>
+#include <QScreen>
+
 namespace karvel {
 
-MainWindow::MainWindow(AppContext& ctx, QWidget* parent) : QMainWindow(parent), ctx_(ctx) {
+namespace {
+
+QMenu* addMenu(QMenuBar* bar, const QString& name, const QString& caption) {
+    QMenu* menu = bar->addMenu(caption);
+    menu->setObjectName(name);
+    return menu;
+}
+
+QAction* addEntry(QMenu* menu, const QString& name, const QString& caption) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(name);
+    return action;
+}
+
+void addSeparator(QMenu* menu, const QString& name) {
+    menu->addSeparator()->setObjectName(name);
+}
+
+} // namespace
+
+MainWindow::MainWindow(AppContext& ctx, QuitActions quit, QWidget* parent)
+    : QMainWindow(parent), ctx_(ctx), endProgram_(quit.endProgram) {
     setObjectName(QStringLiteral("MDIForm1"));
     setWindowTitle(QStringLiteral("La VOK - Gestion des Codes-Barres"));
+    // The whole screen from its top-left corner.
+    if (const QScreen* screen = this->screen())
+        setGeometry(screen->availableGeometry());
+    setWindowState(Qt::WindowMaximized);
+
+    quitter = new QuitWindow(std::move(quit), this);
+    buildMenus();
+}
+
+void MainWindow::buildMenus() {
+    QMenuBar* bar = menuBar();
+
+    QMenu* fichier = addMenu(bar, QStringLiteral("menufichierindex0"), QStringLiteral("&Fichier"));
+    connect(addEntry(fichier, QStringLiteral("menufichierindex1"), QStringLiteral("&Quitter")),
+            &QAction::triggered, this, &MainWindow::showQuitWindow);
+
+    QMenu* gestion =
+        addMenu(bar, QStringLiteral("menugestionindex0"), QStringLiteral("&Gestion des prêts"));
+    menugestionindex1 = addEntry(gestion, QStringLiteral("menugestionindex1"),
+                                 QStringLiteral("&Gestion des prêts par lecture des codes-barres"));
+
+    QMenu* edition = addMenu(bar, QStringLiteral("menuéditionindex0"),
+                             QStringLiteral("&Edition des Codes-Barres et Cartes"));
+    menuéditionindex1 = addEntry(edition, QStringLiteral("menuéditionindex1"),
+                                 QStringLiteral("Edition des &Codes-barres"));
+    addSeparator(edition, QStringLiteral("menuéditionindex2"));
+    menuéditionindex3 = addEntry(edition, QStringLiteral("menuéditionindex3"),
+                                 QStringLiteral("Edition des cartes d'&Emprunteurs"));
+    addSeparator(edition, QStringLiteral("menuéditionindex4"));
+    menuéditionindex5 =
+        addEntry(edition, QStringLiteral("menuéditionindex5"),
+                 QStringLiteral("Configuration de l'&Impression : format portrait"));
+    menuéditionindex6 = addEntry(edition, QStringLiteral("menuéditionindex6"),
+                                 QStringLiteral("Configuration de l'&Impression : format paysage"));
+    for (QAction* orientation : {menuéditionindex5, menuéditionindex6})
+        orientation->setCheckable(true);
+    connect(menuéditionindex5, &QAction::triggered, this,
+            [this] { choosePrinterOrientation(Orientation::Portrait); });
+    connect(menuéditionindex6, &QAction::triggered, this,
+            [this] { choosePrinterOrientation(Orientation::Landscape); });
+
+    QMenu* inventaire =
+        addMenu(bar, QStringLiteral("menuinventaireindex0"), QStringLiteral("&Inventaire"));
+    menuinventaireindex1 =
+        addEntry(inventaire, QStringLiteral("menuinventaireindex1"),
+                 QStringLiteral("&Inventaire des documents par lecture des codes-barres"));
+
+    QMenu* aide = addMenu(bar, QStringLiteral("menuaideindex0"), QStringLiteral("&?"));
+    connect(addEntry(aide, QStringLiteral("menuaideindex1"), QStringLiteral("&Aide")),
+            &QAction::triggered, this, [this] { openDataDocument(DataDocument::Help); });
+    addSeparator(aide, QStringLiteral("menuaideindex2"));
+    connect(addEntry(aide, QStringLiteral("menuaideindex3"),
+                     QStringLiteral("&Informations générales sur les codes-barres")),
+            &QAction::triggered, this,
+            [this] { openDataDocument(DataDocument::GeneralInformation); });
+    addSeparator(aide, QStringLiteral("menuaideindex4"));
+    connect(addEntry(aide, QStringLiteral("menuaideindex6"), QStringLiteral("Info &Version")),
+            &QAction::triggered, this, [this] { ShowVersionBox(ctx_); });
+
+    for (QAction* later :
+         {menugestionindex1, menuéditionindex1, menuéditionindex3, menuinventaireindex1})
+        later->setEnabled(false);
+}
+
+void MainWindow::showQuitWindow() {
+    quitter->show();
+    quitter->raise();
+    quitter->activateWindow();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // Whatever asks (title bar, window manager, session ending), the user decides in `quitter`.
+    event->ignore();
+    showQuitWindow();
+}
+
+void MainWindow::choosePrinterOrientation(Orientation orientation) {
+    if (AskPrinterOrientation(ctx_, orientation))
+        chosenOrientation_ = orientation;
+    // Qt has already flipped the entry that was clicked: both marks are set
+    // again from what the printer was last set to.
+    menuéditionindex5->setChecked(chosenOrientation_ == Orientation::Portrait);
+    menuéditionindex6->setChecked(chosenOrientation_ == Orientation::Landscape);
+}
+
+void MainWindow::openDataDocument(DataDocument document) {
+    if (OpenDataDocument(ctx_, document) == ErrorOutcome::EndProgram)
+        endProgram_(1);
 }
 
 } // namespace karvel

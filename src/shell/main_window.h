@@ -1,7 +1,15 @@
 #pragma once
-// The main window `MDIForm1`.
+// The main window `MDIForm1`: the menus that lead to every function. Closing
+// it never ends the program; it shows the quit window instead.
+
+#include "platform/printer_surface.h"
+#include "shell/menu_actions.h"
+#include "shell/quit_window.h"
 
 #include <QMainWindow>
+#include <optional>
+
+class QAction;
 
 namespace karvel {
 
@@ -10,10 +18,39 @@ struct AppContext;
 class MainWindow : public QMainWindow {
     Q_OBJECT
   public:
-    explicit MainWindow(AppContext& ctx, QWidget* parent = nullptr);
+    MainWindow(AppContext& ctx, QuitActions quit, QWidget* parent = nullptr);
+
+    // Entries whose windows come later. They stay disabled until their window
+    // connects to triggered() and enables them. Opening the loan desk when
+    // the main window first shows comes with the loan desk too.
+    QAction* loanDeskAction() const { return menugestionindex1; }
+    QAction* labelSheetsAction() const { return menuéditionindex1; }
+    QAction* borrowerCardsAction() const { return menuéditionindex3; }
+    QAction* stocktakingAction() const { return menuinventaireindex1; }
+
+    QuitWindow& quitWindow() const { return *quitter; }
+    void showQuitWindow();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
 
   private:
+    void buildMenus();
+    void choosePrinterOrientation(Orientation orientation);
+    void openDataDocument(DataDocument document);
+
     AppContext& ctx_;
+    std::function<void(int)> endProgram_;
+    QuitWindow* quitter;
+    // The orientation last set through the menu, which the check marks show.
+    std::optional<Orientation> chosenOrientation_;
+
+    QAction* menugestionindex1 = nullptr;
+    QAction* menuéditionindex1 = nullptr;
+    QAction* menuéditionindex3 = nullptr;
+    QAction* menuéditionindex5 = nullptr;
+    QAction* menuéditionindex6 = nullptr;
+    QAction* menuinventaireindex1 = nullptr;
 };
 
 } // namespace karvel

@@ -1,10 +1,10 @@
 #include "shell/presentation_window.h"
 
+#include "common/centre_window.h"
 #include "shell/startup.h"
 
 #include <QApplication>
 #include <QLabel>
-#include <QScreen>
 #include <QVBoxLayout>
 
 namespace karvel {
@@ -44,13 +44,7 @@ PresentationWindow::PresentationWindow(QWidget* parent)
 void PresentationWindow::showNow() {
     Etiquette3->setText(kVersionText);
     adjustSize();
-    // Centred 500 twips above the true centre, like every window but the main one.
-    if (const QScreen* screen = QApplication::primaryScreen()) {
-        const QRect area = screen->geometry();
-        const int lift = int(500.0 * screen->logicalDotsPerInchY() / 1440.0);
-        move(area.x() + (area.width() - width()) / 2,
-             area.y() + (area.height() - height()) / 2 - lift);
-    }
+    CentreWindow(*this);
     show();
     repaint();
     QApplication::processEvents();
