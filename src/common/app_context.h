@@ -2,8 +2,8 @@
 // The program-wide values: one object, made at start-up and passed to every
 // procedure that needs them. Nothing else holds state for the whole run.
 
+#include "data/settings_values.h"
 #include "platform/clock.h"
-#include "platform/desktop.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
 #include "platform/printer_surface.h"
@@ -21,9 +21,6 @@ struct AppContext {
     const Clock& clock;
     FileSystem& files;
     PrinterSurface& printer;
-    // Opens the help documents; set by main, a scripted one in tests. None
-    // means no viewer can be reached.
-    Desktop* desktop = nullptr;
 
     // Fixed at start-up: the folder the program runs in (no trailing
     // separator) and the folder that holds the pupils file.
@@ -31,6 +28,14 @@ struct AppContext {
     QString pupilsFolder;
 
     RecordViews views;
+
+    // The nine page-layout fields of Form6 and the loan limits of
+    // paramètresemprunt, filled by LoadSettings.
+    LayoutFields layout;
+    LoanLimitFields loanLimits;
+    // "on" (any case) shows the notice after the automatic backups; empty
+    // until LAVOK.INI is read, so the notice stays off without that file.
+    QString BackupNotice;
 
     // The answer to the last Yes/No question of the program (6 Yes, 7 No).
     int answer = 0;
