@@ -4,6 +4,7 @@
 
 #include "data/settings_values.h"
 #include "platform/clock.h"
+#include "platform/desktop.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
 #include "platform/printer_surface.h"
@@ -21,6 +22,9 @@ struct AppContext {
     const Clock& clock;
     FileSystem& files;
     PrinterSurface& printer;
+    // Opens the help documents; set by main, a scripted one in tests. None
+    // means no viewer can be reached.
+    Desktop* desktop = nullptr;
 
     // Fixed at start-up: the folder the program runs in (no trailing
     // separator) and the folder that holds the pupils file.
