@@ -1,6 +1,7 @@
 // KarVel: the barcode module of the school library's loan desk.
 
 #include "common/app_context.h"
+#include "data/settings.h"
 #include "platform/qt_desktop.h"
 #include "platform/qt_dialogs.h"
 #include "platform/recording_printer.h"
@@ -31,8 +32,10 @@ int main(int argc, char* argv[]) {
 
     auto splash = std::make_unique<karvel::PresentationWindow>();
     splash->showNow();
-    const karvel::StartupResult result =
-        karvel::RunStartup(ctx, QDir::currentPath(), karvel::StartupHooks{});
+    karvel::StartupHooks hooks;
+    // LoadSettings reports its own failures; start-up goes on either way.
+    hooks.loadSettings = [&ctx] { karvel::LoadSettings(ctx); };
+    const karvel::StartupResult result = karvel::RunStartup(ctx, QDir::currentPath(), hooks);
     splash.reset();
     if (result == karvel::StartupResult::EndProgram)
         return 1;
