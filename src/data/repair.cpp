@@ -92,20 +92,25 @@ void copyTable(Database& source, Database& target, const QString& table, RepairR
         return;
     ++report.unreadableStretches;
     qint64 base = last.value_or(0);
-    for (qint64 step = 1; step < (qint64(1) << 40); step *= 2) {
+    qint64 step = 1;
+    while (step < (qint64(1) << 40)) {
         std::optional<qint64> reached;
         const bool complete = scan("ASC", base + step, reached);
-        if (reached || complete) {
-            // Reading started again after base + step: take back the rows of
-            // good pages just below it.
-            std::optional<qint64> below;
-            scan("DESC", base + step + 1, below);
-            if (complete)
-                return;
-            ++report.unreadableStretches;
-            base = *reached;
-            step = 0; // doubled to 1 by the loop
+        if (!reached && !complete) {
+            step *= 2;
+            continue;
         }
+        // Reading started again after base + step: take back the rows of
+        // good pages just below it.
+        std::optional<qint64> below;
+        scan("DESC", base + step + 1, below);
+        // A damaged page may also yield rows out of order: go on only while
+        // the reading moves forward.
+        if (complete || *reached <= base)
+            return;
+        ++report.unreadableStretches;
+        base = *reached;
+        step = 1;
     }
 }
 

@@ -1,0 +1,209 @@
+// Record views on real SQLite files: lookups, walks, saves that keep other
+// programs' changes, case rules, the loan-duration caption, and the errors of
+// missing, foreign and damaged files.
+
+#include "platform/sqlite_db.h"
+#include "test_data.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+using namespace karvel;
+using namespace karvel::test;
+
+namespace {
+
+Row document(const QString& number, const QString& title, const QString& state = "N",
+             const QString& date = QString()) {
+    return {{"inventaire", number}, {"titre", title},      {"emprunt", "O"},
+            {"emprunté", state},    {"dateemprunt", date}, {"cumul", "007"}};
+}
+
+class RecordViewsTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        SchoolFolder::insert(school.catalogue(), "vok",
+                             {document("00042", "Le Petit Prince"), document("00007", "Tintin"),
+                              document("C-123", "Sans numéro"), document("00100", "Astérix")});
+    }
+    DocumentView& view() {
+        DocumentView& v = t.ctx.views.Fichedocument;
+        v.bind(school.catalogue());
+        return v;
+    }
+    SchoolFolder school;
+    TestContext t;
+};
+
+TEST_F(RecordViewsTest, FindsWalksAndCountsTheResult) {
+    DocumentView& v = view();
+    v.query(Queries::documentByNumber("00042"));
+    ASSERT_FALSE(v.isEmpty());
+    EXPECT_EQ(v.field("titre"), "Le Petit Prince");
+    EXPECT_EQ(v.field("TITRE"), "Le Petit Prince") << "field names ignore case";
+
+    v.query(Queries::documentByNumber("99999"));
+    EXPECT_TRUE(v.isEmpty());
+    EXPECT_TRUE(v.isEOF());
+    EXPECT_TRUE(v.isBOF());
+
+    v.query(Queries::allDocuments());
+    QStringList order;
+    for (; !v.isEOF(); v.moveNext())
+        order << v.field("inventaire");
+    EXPECT_EQ(order, QStringList({"00007", "00042", "00100", "C-123"}));
+    v.moveLast();
+    EXPECT_EQ(v.recordCount(), 4);
+    EXPECT_EQ(v.field("inventaire"), "C-123");
+}
+
+TEST_F(RecordViewsTest, KeysAndCodesIgnoreLetterCase) {
+    DocumentView& v = view();
+    v.query(Queries::documentByNumber("c-123"));
+    EXPECT_FALSE(v.isEmpty());
+
+    SchoolFolder::insert(school.catalogue(), "vok",
+                         {{{"inventaire", "00300"},
+                           {"emprunté", "o"},
+                           {"emprunteur", "00012"},
+                           {"catégorieemprunteur", "ÉCOLE"}},
+                          {{"inventaire", "00301"},
+                           {"emprunté", "O"},
+                           {"emprunteur", "00012"},
+                           {"catégorieemprunteur", "extérieur"}}});
+    v.query(Queries::currentLoans("école", "00012"));
+    v.moveLast();
+    EXPECT_EQ(v.recordCount(), 1) << "a pupil's count leaves out a member with the same number";
+}
+
+TEST_F(RecordViewsTest, ValuesWithQuotesAreDataNotQueryText) {
+    DocumentView& v = view();
+    for (const QString& hostile : {QString("00042' OR '1'='1"), QString("DOC-1' OR '1'='1"),
+                                   QString("'; DROP TABLE vok; --"), QString("%"), QString("_")}) {
+        v.query(Queries::documentByNumber(hostile));
+        EXPECT_TRUE(v.isEmpty()) << hostile.toStdString();
+    }
+    v.query(Queries::allDocuments());
+    v.moveLast();
+    EXPECT_EQ(v.recordCount(), 4);
+}
+
+TEST_F(RecordViewsTest, SavingWritesOnlyTheFieldsWritten) {
+    DocumentView& v = view();
+    v.query(Queries::documentByNumber("00042"));
+    // Another program renames the document while the desk holds it.
+    {
+        Database other(school.catalogue());
+        other.exec("UPDATE vok SET titre = 'Titre corrigé' WHERE inventaire = '00042'");
+    }
+    v.setField("emprunté", "O");
+    v.setField("emprunteur", "00012");
+    v.save();
+    EXPECT_EQ(v.field("titre"), "Titre corrigé") << "the saved record is read again";
+    EXPECT_EQ(SchoolFolder::value(school.catalogue(), "vok", "inventaire", "00042", "titre"),
+              "Titre corrigé");
+    EXPECT_EQ(SchoolFolder::value(school.catalogue(), "vok", "inventaire", "00042", "emprunteur"),
+              "00012");
+    EXPECT_EQ(SchoolFolder::value(school.catalogue(), "vok", "inventaire", "00007", "emprunteur"),
+              "")
+        << "no other record changes";
+}
+
+TEST_F(RecordViewsTest, SavingARecordDeletedMeanwhileIsAnError) {
+    DocumentView& v = view();
+    v.query(Queries::documentByNumber("00042"));
+    Database(school.catalogue()).exec("DELETE FROM vok WHERE inventaire = '00042'");
+    v.setField("emprunté", "O");
+    try {
+        v.save();
+        FAIL() << "no error";
+    } catch (const KarvelError& error) {
+        EXPECT_EQ(error.number(), ErrRecordDeleted);
+    }
+}
+
+TEST_F(RecordViewsTest, LoanDurationCaption) {
+    // The clock says 7 March 2026.
+    SchoolFolder::insert(school.catalogue(), "vok",
+                         {document("00200", "Aujourd'hui", "O", "07/03/2026"),
+                          document("00201", "Hier", "O", "06/03/2026"),
+                          document("00202", "Douze jours", "O", "23/02/2026"),
+                          document("00203", "Minuscule", "o", "01/03/2026"),
+                          document("00204", "Rendu", "N", "01/03/2026"),
+                          document("00205", "Inventorié", "i", "01/03/2026"),
+                          document("00206", "Vide", "", "01/03/2026"),
+                          document("00207", "Futur", "O", "10/03/2026")});
+    DocumentView& v = view();
+    const auto captionOf = [&](const QString& number) {
+        v.query(Queries::documentByNumber(number));
+        return v.caption();
+    };
+    EXPECT_EQ(captionOf("00200"), "0 jour");
+    EXPECT_EQ(captionOf("00201"), "1 jour");
+    EXPECT_EQ(captionOf("00202"), "12 jours");
+    EXPECT_EQ(captionOf("00204"), "");
+    EXPECT_EQ(captionOf("00203"), "6 jours");
+    EXPECT_EQ(v.field("emprunté"), "O") << "a lower-case code is held in upper case";
+    EXPECT_EQ(captionOf("00205"), "");
+    EXPECT_EQ(v.field("emprunté"), "I");
+    EXPECT_EQ(captionOf("00202"), "12 jours");
+    EXPECT_EQ(captionOf("00206"), "");
+    EXPECT_EQ(captionOf("00207"), "-3 jour");
+
+    // The upper-cased code reaches the file with the next save only.
+    v.query(Queries::documentByNumber("00203"));
+    EXPECT_EQ(SchoolFolder::value(school.catalogue(), "vok", "inventaire", "00203", "emprunté"),
+              "o");
+    v.save();
+    EXPECT_EQ(SchoolFolder::value(school.catalogue(), "vok", "inventaire", "00203", "emprunté"),
+              "O");
+
+    // Written fields follow the same rules: a return empties the caption.
+    v.query(Queries::documentByNumber("00202"));
+    v.setField("emprunté", "N");
+    EXPECT_EQ(v.caption(), "");
+    v.setField("emprunté", "O");
+    v.setField("dateemprunt", "pas une date");
+    EXPECT_EQ(v.caption(), "12 jours") << "a text that is no date keeps the caption";
+}
+
+TEST(RecordViewFiles, MissingForeignAndDamagedFiles) {
+    SchoolFolder school;
+    TestContext t;
+    RecordView& view = t.ctx.views.inscription;
+    const auto errorOf = [&](const QString& path) {
+        view.bind(path);
+        view.setRecordSource(Queries::allMembers());
+        try {
+            view.refresh();
+        } catch (const KarvelError& error) {
+            return error.number();
+        }
+        return 0;
+    };
+    EXPECT_EQ(errorOf(school.data() + "/ABSENT.MDB"), ErrDatabaseNotFound);
+
+    const QString garbage = school.data() + "/GARBAGE.MDB";
+    QFile file(garbage);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(8192, 'x'));
+    file.close();
+    EXPECT_EQ(errorOf(garbage), ErrDatabaseDamaged);
+
+    const QString jet = school.data() + "/JET.MDB";
+    QByteArray jetBytes(4096, '\0');
+    jetBytes.replace(4, 15, "Standard Jet DB");
+    QFile jetFile(jet);
+    ASSERT_TRUE(jetFile.open(QIODevice::WriteOnly));
+    jetFile.write(jetBytes);
+    jetFile.close();
+    EXPECT_EQ(errorOf(jet), ErrUnrecognisedFormat);
+    QFile again(jet);
+    ASSERT_TRUE(again.open(QIODevice::ReadOnly));
+    EXPECT_EQ(again.readAll(), jetBytes) << "a Jet file is never touched";
+
+    RecordView never("équipepédago", "Donnée9");
+    EXPECT_THROW(never.close(), KarvelError) << "closing a link never opened fails";
+}
+
+} // namespace

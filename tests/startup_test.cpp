@@ -1,0 +1,135 @@
+// Start-up on real files: the folder rules, the bindings, and what a missing,
+// foreign or damaged catalogue does.
+
+#include "data/folders.h"
+#include "shell/startup.h"
+#include "test_data.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+using namespace karvel;
+using namespace karvel::test;
+
+namespace {
+
+TEST(Folders, SiblingPupilsFolderOfLavok) {
+    SchoolFolder school;
+    Folders f = resolveFolders(school.data());
+    EXPECT_EQ(f.data, school.data());
+    EXPECT_EQ(f.pupils, school.pupils());
+
+    // A trailing separator is dropped; a lower-case name still finds the sibling.
+    const QString lower = school.root() + "/lavok";
+    ASSERT_TRUE(QDir().rename(school.data(), lower));
+    f = resolveFolders(lower + "/");
+    EXPECT_EQ(f.data, lower);
+    EXPECT_EQ(f.pupils, school.pupils());
+
+    // A sibling whose name came from Windows in lower case is found too.
+    ASSERT_TRUE(QDir().rename(school.pupils(), school.root() + "/lemavori"));
+    EXPECT_EQ(resolveFolders(lower).pupils, school.root() + "/lemavori");
+
+    // The sibling without the pupils file: the data folder serves.
+    ASSERT_TRUE(QFile::remove(school.root() + "/lemavori/LEMAVORI.MDB"));
+    EXPECT_EQ(resolveFolders(lower).pupils, lower);
+}
+
+TEST(Folders, OtherFolderNamesAndTheRoot) {
+    SchoolFolder school;
+    const QString biblio = school.root() + "/BIBLIO";
+    QDir().mkpath(biblio);
+    // Not named LAVOK: the candidate is /LEMAVORI, absent here, so the data folder serves.
+    EXPECT_EQ(resolveFolders(biblio).pupils, biblio);
+    EXPECT_EQ(resolveFolders("/").data, "") << "the root loses its only separator";
+}
+
+class StartupTest : public ::testing::Test {
+  protected:
+    StartupResult start(bool withSettings = true) {
+        StartupHooks hooks;
+        if (withSettings)
+            hooks.loadSettings = [this] { ++settingsLoads; };
+        return RunStartup(t.ctx, school.data(), hooks);
+    }
+    SchoolFolder school;
+    TestContext t;
+    int settingsLoads = 0;
+};
+
+TEST_F(StartupTest, BindsEveryViewAndStandsOnTheLastDocument) {
+    SchoolFolder::insert(school.catalogue(), "vok",
+                         {{{"inventaire", "00002"}, {"titre", "Astérix"}},
+                          {{"inventaire", "00009"}, {"titre", "Au bonheur des dames"}},
+                          {{"inventaire", "00005"}, {"titre", "Le Horla"}}});
+    SchoolFolder::insert(school.pupilsFile(), "équipe",
+                         {{{"équipenuméro", "02"}}, {{"équipenuméro", "01"}}});
+    ASSERT_EQ(start(), StartupResult::ShowMainWindow);
+    EXPECT_TRUE(t.dialogs.shown.empty());
+    EXPECT_EQ(settingsLoads, 1);
+    RecordViews& v = t.ctx.views;
+    EXPECT_EQ(v.Fichedocument.field("inventaire"), "00009");
+    EXPECT_EQ(v.équipepédago.field("équipenuméro"), "01");
+    EXPECT_EQ(v.Donnée9.field("titre"), "Astérix") << "titles beginning with a, once each";
+    EXPECT_EQ(v.Donnée9.recordCount(), 2);
+    EXPECT_TRUE(v.Donnée6.isOpen());
+    EXPECT_TRUE(v.Donnée7.isOpen());
+    EXPECT_FALSE(v.feuilleenfant.isOpen()) << "the pupil view is bound, not opened";
+    EXPECT_EQ(v.feuilleenfant.path(), school.pupilsFile());
+    EXPECT_FALSE(t.dialogs.busy);
+}
+
+TEST_F(StartupTest, EmptyCatalogueAndNoPupilsFileStartQuietly) {
+    QFile::remove(school.pupilsFile());
+    ASSERT_EQ(start(), StartupResult::ShowMainWindow);
+    EXPECT_TRUE(t.dialogs.shown.empty());
+    EXPECT_TRUE(t.ctx.views.Fichedocument.isEmpty());
+    EXPECT_FALSE(t.ctx.views.équipepédago.isOpen());
+    EXPECT_EQ(t.ctx.pupilsFolder, school.data());
+}
+
+TEST_F(StartupTest, MissingCatalogueEndsWithOneMessageNamingIt) {
+    QFile::remove(school.catalogue());
+    ASSERT_EQ(start(), StartupResult::EndProgram);
+    ASSERT_EQ(t.dialogs.shown.size(), 1u);
+    EXPECT_EQ(t.dialogs.shown[0].icon, Icon::Critical);
+    EXPECT_EQ(t.dialogs.shown[0].caption, "KarVel pour La V.O.K.");
+    EXPECT_TRUE(t.dialogs.shown[0].text.contains("VOK.MDB"));
+    EXPECT_TRUE(t.dialogs.shown[0].text.contains(school.data()));
+    EXPECT_EQ(settingsLoads, 0) << "nothing runs after the end";
+}
+
+TEST_F(StartupTest, JetCatalogueIsRefusedUntouched) {
+    QFile::remove(school.catalogue());
+    QByteArray jet(2048, '\0');
+    jet.replace(4, 15, "Standard ACE DB");
+    QFile file(school.catalogue());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(jet);
+    file.close();
+
+    ASSERT_EQ(start(), StartupResult::EndProgram);
+    ASSERT_EQ(t.dialogs.shown.size(), 1u);
+    EXPECT_TRUE(t.dialogs.shown[0].text.contains("converti"));
+    EXPECT_EQ(QDir(school.data()).entryList(QDir::Files).size(), 3) << "no copy, no repair";
+    QFile again(school.catalogue());
+    ASSERT_TRUE(again.open(QIODevice::ReadOnly));
+    EXPECT_EQ(again.readAll(), jet);
+}
+
+TEST_F(StartupTest, DamagedCatalogueRefusedRepairEndsTheProgram) {
+    QFile file(school.catalogue());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(QByteArray(4096, '\x5a'));
+    file.close();
+    t.dialogs.answers = {AnswerOk, AnswerNo};
+    ASSERT_EQ(start(), StartupResult::EndProgram);
+    ASSERT_EQ(t.dialogs.shown.size(), 2u);
+    EXPECT_EQ(t.dialogs.shown[0].text, "Certains fichiers sont endommagés ou corrompus !!!\n"
+                                       "(...suite à une opération d'écriture incomplète...)");
+    EXPECT_EQ(t.dialogs.shown[1].text, "Voulez-vous que «La V.O.K.» essaie de les réparer ?");
+    EXPECT_EQ(t.ctx.answer, AnswerNo);
+}
+
+} // namespace
