@@ -32,9 +32,12 @@ class ScriptedDialogs final : public Dialogs {
         prompts.push_back(title + QLatin1Char('|') + prompt);
         if (inputs.empty())
             return std::nullopt;
-        auto answer = inputs.front();
+        const bool cancelled = !inputs.front().has_value();
+        const QString text = inputs.front().value_or(QString());
         inputs.pop_front();
-        return answer;
+        if (cancelled)
+            return std::nullopt;
+        return text;
     }
     void setBusy(bool value) override { busy = value; }
 
