@@ -3,6 +3,7 @@
 // procedure that needs them. Nothing else holds state for the whole run.
 
 #include "data/settings_values.h"
+#include "desk/desk_values.h"
 #include "platform/clock.h"
 #include "platform/desktop.h"
 #include "platform/dialogs.h"
@@ -40,6 +41,9 @@ struct AppContext {
     // "on" (any case) shows the notice after the automatic backups; empty
     // until LAVOK.INI is read, so the notice stays off without that file.
     QString BackupNotice;
+
+    // The loan desk's values that outlive its window.
+    DeskValues desk;
 
     // The answer to the last Yes/No question of the program (6 Yes, 7 No).
     int answer = 0;
