@@ -47,6 +47,12 @@ struct AppContext {
 
     // The answer to the last Yes/No question of the program (6 Yes, 7 No).
     int answer = 0;
+
+    // Margins of the printed pages, in the printer's current unit: the loan
+    // list sets the left one, the label sheets set both. DrawRule stops at
+    // the right one, which stays 0 until a label sheet sets it.
+    double LeftMargin = 0;
+    double RightMargin = 0;
 };
 
 } // namespace karvel

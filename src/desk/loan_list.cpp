@@ -1,0 +1,57 @@
+#include "desk/loan_list.h"
+
+#include "common/app_context.h"
+#include "common/draw_rule.h"
+#include "data/error_report.h"
+#include "desk/desk_state.h"
+
+namespace karvel {
+
+namespace {
+
+// Margin and first line of the page, in the printer's current unit.
+constexpr double kLoanListMargin = 400;
+
+} // namespace
+
+void PrintLoanList(AppContext& ctx, const DeskState& desk) {
+    ctx.dialogs.setBusy(true);
+    PrinterSurface& printer = ctx.printer;
+    try {
+        printer.setOrientation(Orientation::Portrait);
+        ctx.LeftMargin = kLoanListMargin;
+        printer.setY(kLoanListMargin);
+        // Every line starts at the margin: ending a line puts the printer
+        // back at the edge of its printable area.
+        auto line = [&](const QString& text = QString()) {
+            printer.setX(ctx.LeftMargin);
+            printer.printLine(text);
+        };
+        line(desk.Label4);
+        line(ctx.clock.now().toString(QStringLiteral("dd/MM/yyyy hh:mm")));
+        line();
+        DrawRule(ctx);
+        line();
+        line(QStringLiteral("Emprunteur : ") + desk.Label5);
+        line(QStringLiteral("Matricule : ") + desk.Label6);
+        line(QStringLiteral("Nom et Prénom : ") + desk.Label9);
+        line();
+        line();
+        DrawRule(ctx);
+        for (const QString& document : desk.List1)
+            line(document);
+        printer.endDocument();
+    } catch (const KarvelError& error) {
+        ShowStandardError(ctx, error);
+        // The page is not sent, but the surface must let go of the failed
+        // job: otherwise the next list would land in it and be dropped too.
+        try {
+            printer.endDocument();
+        } catch (const KarvelError&) {
+        }
+        return;
+    }
+    ctx.dialogs.setBusy(false);
+}
+
+} // namespace karvel
