@@ -233,6 +233,26 @@ bool Database::tableExists(const QString& table) {
     return stmt->step();
 }
 
+void Database::backupTo(const QString& target) {
+    Database copy(target, Mode::Create);
+    sqlite3_backup* backup = sqlite3_backup_init(copy.handle(), "main", db_, "main");
+    if (!backup)
+        copy.check(sqlite3_errcode(copy.handle()));
+    int rc = SQLITE_OK;
+    // A writer holding the source makes a step busy: wait for it as a query would.
+    for (int waited = 0; waited <= kBusyTimeoutMs;) {
+        rc = sqlite3_backup_step(backup, -1);
+        if (rc != SQLITE_BUSY && rc != SQLITE_LOCKED)
+            break;
+        sqlite3_sleep(20);
+        waited += 20;
+    }
+    const int finish = sqlite3_backup_finish(backup);
+    if (rc != SQLITE_DONE)
+        throw errorFromSqlite(rc, path_);
+    copy.check(finish);
+}
+
 QString Database::integrityCheck() {
     auto stmt = prepare(QStringLiteral("PRAGMA integrity_check"));
     return stmt->step() ? stmt->text(0) : QString();

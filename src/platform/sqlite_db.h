@@ -61,6 +61,9 @@ class Database {
     bool tableExists(const QString& table);
     // "ok" when the file is sound, else the first problem found.
     QString integrityCheck();
+    // Copies the whole database into a new file `target` with SQLite's online
+    // backup: a consistent copy even while another program writes.
+    void backupTo(const QString& target);
 
     // Throws the error of a result code, unless it is a success code.
     void check(int rc, const char* context = nullptr) const;

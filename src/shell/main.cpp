@@ -1,7 +1,9 @@
 // KarVel: the barcode module of the school library's loan desk.
 
 #include "common/app_context.h"
+#include "data/backups.h"
 #include "data/settings.h"
+#include "desk/stocktaking.h"
 #include "platform/qt_desktop.h"
 #include "platform/qt_dialogs.h"
 #include "platform/recording_printer.h"
@@ -10,6 +12,7 @@
 #include "shell/startup.h"
 #include "shell/version.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 
@@ -40,7 +43,12 @@ int main(int argc, char* argv[]) {
     if (result == karvel::StartupResult::EndProgram)
         return 1;
 
-    karvel::MainWindow mainWindow(ctx, karvel::QuitActions{});
+    karvel::QuitActions quit;
+    quit.makeBackups = [&ctx] { karvel::MakeBackups(ctx); };
+    karvel::MainWindow mainWindow(ctx, quit);
+    QObject::connect(mainWindow.stocktakingAction(), &QAction::triggered,
+                     [&ctx] { karvel::ConfirmStocktaking(ctx); });
+    mainWindow.stocktakingAction()->setEnabled(true);
     mainWindow.show();
     return app.exec();
 }

@@ -9,6 +9,12 @@
 
 #include <QMap>
 #include <QTemporaryDir>
+#include <ostream>
+
+// Test failures show texts as text.
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
 
 namespace karvel::test {
 

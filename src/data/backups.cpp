@@ -1,0 +1,126 @@
+#include "data/backups.h"
+
+#include "common/app_context.h"
+#include "common/text.h"
+#include "data/folders.h"
+#include "platform/sqlite_db.h"
+
+#include <QFile>
+#include <array>
+
+namespace karvel {
+
+namespace {
+
+struct BackupSource {
+    QString fileName;
+    QString prefix;
+    QString firstLine; // the note's first line, after the backup's name
+    bool inPupilsFolder;
+};
+
+QString quotedLine(const QString& text) {
+    return QLatin1Char('"') + text + QStringLiteral("\"\r\n");
+}
+
+// Makes one copy into a temporary file renamed over the old backup, so the
+// previous backup of the day stays until the new one is complete.
+void copyDatabase(AppContext& ctx, const QString& source, const QString& backup) {
+    const QString temporary = backup + QStringLiteral(".tmp");
+    QFile::remove(temporary);
+    try {
+        Database(source, Database::Mode::ReadOnly).backupTo(temporary);
+        ctx.files.rename(temporary, backup);
+    } catch (...) {
+        QFile::remove(temporary);
+        QFile::remove(temporary + QStringLiteral("-journal"));
+        throw;
+    }
+}
+
+} // namespace
+
+QString joinNames(const QStringList& names) {
+    QString joined;
+    for (int i = 0; i < names.size(); ++i) {
+        if (i > 0)
+            joined += i == names.size() - 1 ? QStringLiteral(" et ") : QStringLiteral(", ");
+        joined += names[i];
+    }
+    return joined;
+}
+
+void CloseDatabases(AppContext& ctx) {
+    for (RecordView* view : ctx.views.closingOrder()) {
+        try {
+            view->close();
+        } catch (const KarvelError&) {
+            // Never opened or already closed: the next link is closed all the same.
+        }
+    }
+}
+
+QStringList MakeBackups(AppContext& ctx) {
+    CloseDatabases(ctx);
+
+    // One reading of the clock, so the names and the notes of one quit agree
+    // even at midnight.
+    const QDate today = ctx.clock.today();
+    const QString dd = today.toString(QStringLiteral("dd"));
+    const std::array<BackupSource, 3> sources = {{
+        {kCatalogueFile, QStringLiteral("VOK_"),
+         QStringLiteral(".BAK est une copie de sauvegarde de votre fichier de VOK."), false},
+        {kPupilsFile, QStringLiteral("MAV_"),
+         QStringLiteral(".BAK est une copie de sauvegarde de votre fichier 'élèves' utilisé par "
+                        "le logiciel LA VOK."),
+         true},
+        {kMembersFile, QStringLiteral("MBRS_"),
+         QStringLiteral(".BAK est une copie de sauvegarde de votre fichier 'membres' (adhérents "
+                        "extérieurs) utilisé par le logiciel LA VOK."),
+         false},
+    }};
+
+    QStringList copies;
+    QStringList copiedSources;
+    for (const BackupSource& source : sources) {
+        // The pupils file is saved from the folder in use, which may be the sibling LEMAVORI.
+        const QString folder = source.inPupilsFolder ? ctx.pupilsFolder : ctx.dataFolder;
+        const QString sourcePath = findEntry(folder, source.fileName);
+        const QString base = ctx.dataFolder + QLatin1Char('/') + source.prefix + dd;
+        if (sourcePath.isEmpty())
+            continue;
+        try {
+            copyDatabase(ctx, sourcePath, base + QStringLiteral(".BAK"));
+        } catch (const KarvelError&) {
+            continue; // a copy that fails leaves the others to be made
+        }
+        copies << base + QStringLiteral(".BAK");
+        copiedSources << source.fileName;
+        const QString note =
+            quotedLine(QStringLiteral("Le fichier ") + source.prefix + dd + source.firstLine) +
+            quotedLine(QStringLiteral("Cette copie a été créée automatiquement le ") +
+                       formatDate(today)) +
+            quotedLine(QStringLiteral("Pour la récupérer, renommez-la ") + source.fileName +
+                       QStringLiteral(" à la place du fichier ") + source.fileName +
+                       QStringLiteral(" existant..."));
+        try {
+            ctx.files.writeAtomically(base + QStringLiteral(".TXT"), note.toUtf8());
+        } catch (const KarvelError&) {
+            // The copy is made; only its note is missing.
+        }
+    }
+
+    if (ctx.BackupNotice.compare(QLatin1String("on"), Qt::CaseInsensitive) == 0 &&
+        !copies.isEmpty()) {
+        ctx.dialogs.message(
+            Icon::Information, kProgramCaption,
+            QStringLiteral("Des copies de sauvegarde ont été créées automatiquement par le "
+                           "logiciel.\n\nEn cas de perte accidentelle de données, les fichiers ") +
+                joinNames(copies).toUpper() +
+                QStringLiteral(" pourront être récupérés en les renommant respectivement ") +
+                joinNames(copiedSources));
+    }
+    return copies;
+}
+
+} // namespace karvel

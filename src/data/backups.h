@@ -1,0 +1,25 @@
+#pragma once
+// The automatic backups made when the user quits: the three database files
+// copied to day-of-month backups in the data folder, each with a note.
+
+#include <QString>
+#include <QStringList>
+
+namespace karvel {
+
+struct AppContext;
+
+// Closes every data link, in the order the backups need; a link that is not
+// open is skipped without a word.
+void CloseDatabases(AppContext& ctx);
+
+// Closes the databases, copies VOK.MDB, LEMAVORI.MDB and MEMBRES.MDB to
+// VOK_dd.BAK, MAV_dd.BAK and MBRS_dd.BAK with a VOK_dd.TXT... note beside
+// each copy made, and shows the notice when BackupNotice is "on". Nothing
+// that fails stops the rest. Returns the full names of the copies made.
+QStringList MakeBackups(AppContext& ctx);
+
+// "a", "a et b", "a, b et c": names joined as the notice lists them.
+QString joinNames(const QStringList& names);
+
+} // namespace karvel

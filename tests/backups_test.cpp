@@ -1,0 +1,175 @@
+// The backups made on quitting: copies, notes, the notice, and copies that
+// stay consistent while another program writes.
+
+#include "data/backups.h"
+#include "platform/sqlite_db.h"
+#include "shell/quit_window.h"
+#include "test_data.h"
+
+#include <QFile>
+#include <QPushButton>
+#include <atomic>
+#include <gtest/gtest.h>
+#include <thread>
+
+using namespace karvel;
+using namespace karvel::test;
+
+namespace {
+
+QByteArray contents(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<absent>");
+}
+
+qint64 rowCount(const QString& path, const QString& table) {
+    Database db(path, Database::Mode::ReadOnly);
+    auto stmt = db.prepare("SELECT count(*) FROM \"" + table + "\"");
+    stmt->step();
+    return stmt->integer(0);
+}
+
+class BackupsTest : public ::testing::Test {
+  protected:
+    BackupsTest() : t(QDateTime(QDate(2026, 3, 3), QTime(17, 45))) {
+        t.ctx.dataFolder = school.data();
+        t.ctx.pupilsFolder = school.pupils();
+        std::vector<Row> documents;
+        for (int i = 1; i <= 300; ++i)
+            documents.push_back({{"inventaire", QString("%1").arg(i, 5, 10, QChar('0'))},
+                                 {"titre", QString("Titre %1").arg(i)}});
+        SchoolFolder::insert(school.catalogue(), "vok", documents);
+        SchoolFolder::insert(school.members(), "membres", {{{"matricule", "00001"}}});
+        SchoolFolder::insert(school.pupilsFile(), "enfants",
+                             {{{"matricule", "00001"}}, {{"matricule", "00002"}}});
+    }
+    QString inData(const QString& name) const { return school.data() + "/" + name; }
+    SchoolFolder school;
+    TestContext t;
+};
+
+TEST_F(BackupsTest, CopiesAndNotesOfTheDay) {
+    t.ctx.views.Fichedocument.bind(school.catalogue());
+    t.ctx.views.Fichedocument.query(Queries::allDocuments());
+    const QStringList copies = MakeBackups(t.ctx);
+    EXPECT_EQ(copies.size(), 3);
+    EXPECT_FALSE(t.ctx.views.Fichedocument.isOpen()) << "every link is closed first";
+    EXPECT_TRUE(t.dialogs.shown.empty()) << "no notice without LAVOK.INI's switch";
+
+    EXPECT_EQ(contents(inData("VOK_03.TXT")),
+              "\"Le fichier VOK_03.BAK est une copie de sauvegarde de votre fichier de VOK.\"\r\n"
+              "\"Cette copie a été créée automatiquement le 03/03/2026\"\r\n"
+              "\"Pour la récupérer, renommez-la VOK.MDB à la place du fichier VOK.MDB "
+              "existant...\"\r\n");
+    EXPECT_EQ(contents(inData("MAV_03.TXT")),
+              "\"Le fichier MAV_03.BAK est une copie de sauvegarde de votre fichier 'élèves' "
+              "utilisé par le logiciel LA VOK.\"\r\n"
+              "\"Cette copie a été créée automatiquement le 03/03/2026\"\r\n"
+              "\"Pour la récupérer, renommez-la LEMAVORI.MDB à la place du fichier LEMAVORI.MDB "
+              "existant...\"\r\n");
+    EXPECT_EQ(contents(inData("MBRS_03.TXT")),
+              "\"Le fichier MBRS_03.BAK est une copie de sauvegarde de votre fichier 'membres' "
+              "(adhérents extérieurs) utilisé par le logiciel LA VOK.\"\r\n"
+              "\"Cette copie a été créée automatiquement le 03/03/2026\"\r\n"
+              "\"Pour la récupérer, renommez-la MEMBRES.MDB à la place du fichier MEMBRES.MDB "
+              "existant...\"\r\n");
+
+    EXPECT_EQ(rowCount(inData("VOK_03.BAK"), "vok"), 300);
+    EXPECT_EQ(rowCount(inData("MBRS_03.BAK"), "membres"), 1);
+    // The pupils file comes from the sibling folder in use.
+    EXPECT_EQ(rowCount(inData("MAV_03.BAK"), "enfants"), 2);
+    EXPECT_FALSE(QFile::exists(inData("VOK_03.BAK.tmp")));
+}
+
+TEST_F(BackupsTest, SameDayReplacesOtherDaysStay) {
+    MakeBackups(t.ctx);
+    SchoolFolder::insert(school.catalogue(), "vok", {{{"inventaire", "99999"}}});
+    MakeBackups(t.ctx);
+    EXPECT_EQ(rowCount(inData("VOK_03.BAK"), "vok"), 301) << "the day's copy is replaced";
+
+    t.clock.set(QDateTime(QDate(2026, 3, 7), QTime(9, 0)));
+    MakeBackups(t.ctx);
+    t.clock.set(QDateTime(QDate(2026, 4, 7), QTime(9, 0)));
+    SchoolFolder::insert(school.catalogue(), "vok", {{{"inventaire", "99998"}}});
+    MakeBackups(t.ctx);
+    EXPECT_EQ(rowCount(inData("VOK_07.BAK"), "vok"), 302);
+    EXPECT_EQ(rowCount(inData("VOK_03.BAK"), "vok"), 301) << "the 3rd stays";
+    EXPECT_TRUE(contents(inData("VOK_07.TXT")).contains("07/04/2026"));
+    EXPECT_TRUE(contents(inData("VOK_03.TXT")).contains("03/03/2026"));
+}
+
+TEST_F(BackupsTest, NoticeNamesTheCopiesMade) {
+    t.ctx.BackupNotice = "ON";
+    MakeBackups(t.ctx);
+    ASSERT_EQ(t.dialogs.shown.size(), 1u);
+    const QString folder = school.data().toUpper();
+    EXPECT_EQ(t.dialogs.shown[0].icon, Icon::Information);
+    EXPECT_EQ(t.dialogs.shown[0].caption, "KarVel pour La V.O.K.");
+    EXPECT_EQ(t.dialogs.shown[0].text,
+              "Des copies de sauvegarde ont été créées automatiquement par le logiciel.\n\n"
+              "En cas de perte accidentelle de données, les fichiers " +
+                  folder + "/VOK_03.BAK, " + folder + "/MAV_03.BAK ET " + folder +
+                  "/MBRS_03.BAK pourront être récupérés en les renommant respectivement "
+                  "VOK.MDB, LEMAVORI.MDB et MEMBRES.MDB");
+
+    // Without the members file: no copy, no note, and the notice names the two others.
+    t.dialogs.shown.clear();
+    t.clock.set(QDateTime(QDate(2026, 3, 4), QTime(9, 0)));
+    QFile::remove(school.members());
+    MakeBackups(t.ctx);
+    EXPECT_FALSE(QFile::exists(inData("MBRS_04.BAK")));
+    EXPECT_FALSE(QFile::exists(inData("MBRS_04.TXT")));
+    ASSERT_EQ(t.dialogs.shown.size(), 1u);
+    EXPECT_TRUE(t.dialogs.shown[0].text.endsWith(
+        folder + "/VOK_04.BAK ET " + folder +
+        "/MAV_04.BAK pourront être récupérés en les renommant respectivement VOK.MDB et "
+        "LEMAVORI.MDB"));
+
+    // No copy at all: no notice.
+    t.dialogs.shown.clear();
+    QFile::remove(school.catalogue());
+    QFile::remove(school.pupilsFile());
+    EXPECT_TRUE(MakeBackups(t.ctx).isEmpty());
+    EXPECT_TRUE(t.dialogs.shown.empty());
+}
+
+TEST_F(BackupsTest, CopyIsConsistentWhileAnotherProgramWrites) {
+    std::atomic<bool> stop = false;
+    std::atomic<int> written = 0;
+    std::thread writer([&] {
+        Database other(school.catalogue());
+        auto insert = other.prepare("INSERT INTO vok(inventaire, titre) VALUES (?1, 'ajout')");
+        for (int i = 0; !stop && i < 5000; ++i) {
+            insert->reset();
+            insert->bind(1, QString("A%1").arg(i));
+            insert->run();
+            ++written;
+        }
+    });
+    while (written < 20)
+        std::this_thread::yield();
+    for (int day = 10; day < 15; ++day) {
+        t.clock.set(QDateTime(QDate(2026, 3, day), QTime(9, 0)));
+        MakeBackups(t.ctx);
+        const QString copy = inData(QString("VOK_%1.BAK").arg(day));
+        EXPECT_EQ(Database(copy, Database::Mode::ReadOnly).integrityCheck(), "ok");
+        EXPECT_GE(rowCount(copy, "vok"), 300);
+    }
+    stop = true;
+    writer.join();
+}
+
+TEST_F(BackupsTest, QuitWindowMakesTheBackupsAndEndsTheLoop) {
+    int exitCode = -1;
+    QuitActions actions;
+    actions.makeBackups = [this] { MakeBackups(t.ctx); };
+    actions.endProgram = [&](int code) { exitCode = code; };
+    QuitWindow window(actions);
+    window.show();
+    window.findChild<QPushButton*>("Commande1")->click();
+    EXPECT_EQ(exitCode, 0);
+    EXPECT_TRUE(QFile::exists(inData("VOK_03.BAK")));
+    EXPECT_TRUE(QFile::exists(inData("MBRS_03.TXT")));
+}
+
+} // namespace
