@@ -1,0 +1,295 @@
+#include "desk/interpreter.h"
+
+#include "common/app_context.h"
+#include "common/text.h"
+#include "data/error_report.h"
+#include "data/folders.h"
+#include "desk/desk_state.h"
+#include "desk/journal.h"
+#include "desk/loan_limits.h"
+#include "desk/loan_list.h"
+
+#include <optional>
+
+namespace karvel {
+
+namespace {
+
+const QString kLoan = QStringLiteral("EMPRUNT");
+const QString kReturn = QStringLiteral("RESTITUTION");
+const QString kPupil = QStringLiteral("école");
+const QString kMember = QStringLiteral("extérieur");
+
+// The desk's messages, each whole on one line so that a text seen on screen
+// leads here.
+// clang-format off
+const QString kUnknownCommand = QStringLiteral("Procédure impossible ... La commande n'est pas connue : EMPRUNT ou RESTITUTION");
+const QString kUnknownBorrower = QStringLiteral("Procédure impossible ... L'emprunteur n'est pas connu");
+const QString kNoSuchBorrower = QStringLiteral("Emprunt impossible ...\n(Pas d'emprunteur avec ce matricule...)");
+const QString kNoSuchDocument = QStringLiteral("Procédure impossible ...\n(Pas de document avec ce numéro...)");
+const QString kNotLent = QStringLiteral("Le document n'est pas actuellement considéré comme «emprunté»...");
+const QString kAlreadyLent = QStringLiteral("Le document est déjà considéré comme «emprunté»...");
+const QString kInventoried = QStringLiteral("Le document a été «inventorié»... et n'est plus empruntable pour le moment. Terminez la procédure d'inventaire!");
+const QString kReadOnSite = QStringLiteral("Le document choisi ne peut pas être emprunté.\nIl doit obligatoirement être consulté sur place.\nSi tu veux réellement emprunter un document, choisis-en un autre !");
+// After the member's name, when the card is read, then when a loan is tried.
+const QString kMemberBarredAtCard = QStringLiteral(" n'est pas autorisé(e) à emprunter actuellement...\n\nDésolé... Procédure interrompue!!!");
+const QString kMemberBarredAtLoan = QStringLiteral("\nn'est pas autorisé(e) à emprunter actuellement...\nDésolé");
+// clang-format on
+
+bool same(const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// A member's `emprunt` of "N" or "0" bars them from borrowing for now.
+bool memberBarred(const RecordView& member) {
+    const QString allowed = member.field(QStringLiteral("emprunt"));
+    return same(allowed, QStringLiteral("N")) || allowed == QLatin1String("0");
+}
+
+class Interpretation {
+  public:
+    Interpretation(AppContext& ctx, DeskState& desk) : ctx_(ctx), desk_(desk) {}
+
+    void run() {
+        const QString reading = desk_.Text1;
+        if (same(reading, kReturn) || same(reading, QStringLiteral("R")))
+            command(kReturn, QStringLiteral("Restitution de documents"),
+                    QStringLiteral("Restitution d'un document"));
+        else if (same(reading, kLoan) || same(reading, QStringLiteral("E")))
+            command(kLoan, QStringLiteral("Emprunt de documents"),
+                    QStringLiteral("Emprunt d'un document"));
+        else if (same(reading, QStringLiteral("IMPRESSION")) || same(reading, QStringLiteral("I")))
+            print();
+        else if (same(reading.left(3), QStringLiteral("ECO")))
+            pupil(reading);
+        else if (same(reading.left(3), QStringLiteral("EXT")))
+            member(reading);
+        else
+            document(reading);
+    }
+
+  private:
+    void clearReading() {
+        desk_.Text1.clear();
+        desk_.focusReading = true;
+    }
+    void refuse(Icon icon, const QString& text) {
+        ctx_.dialogs.message(icon, kProgramCaption, text);
+    }
+    // A refusal about the document read: the number goes with the reading.
+    void refuseDocument(const QString& text) {
+        refuse(Icon::Critical, text);
+        desk_.Text4.clear();
+        clearReading();
+    }
+    void refuseBorrower() {
+        refuse(Icon::Information, kNoSuchBorrower);
+        ResetLoanDesk(desk_);
+    }
+
+    void command(const QString& word, const QString& caption, const QString& action) {
+        desk_.Text2 = word;
+        desk_.Label4 = caption;
+        ctx_.desk.CurrentAction = action;
+        desk_.Text4.clear();
+        desk_.List1.clear();
+        clearReading();
+    }
+
+    void print() {
+        PrintLoanList(ctx_, desk_);
+        clearReading();
+    }
+
+    void pupil(const QString& reading) {
+        desk_.Text3 = reading;
+        desk_.Label5 = kPupil;
+        ctx_.desk.BorrowerCategory = kPupil;
+        desk_.Label6 = lastFive(reading);
+        RecordView& pupils = ctx_.views.feuilleenfant;
+        pupils.bind(pathIn(ctx_.pupilsFolder, kPupilsFile));
+        pupils.query(Queries::pupilByNumber(desk_.Label6));
+        if (pupils.isEmpty())
+            return refuseBorrower();
+        desk_.Label9 = pupils.field(QStringLiteral("prénomenfant")) + QLatin1Char(' ') +
+                       pupils.field(QStringLiteral("nomenfant"));
+        clearReading();
+        desk_.List1.clear();
+    }
+
+    void member(const QString& reading) {
+        desk_.Text3 = reading;
+        desk_.Label5 = kMember;
+        ctx_.desk.BorrowerCategory = kMember;
+        desk_.Label6 = lastFive(reading);
+        RecordView& members = findMember(desk_.Label6);
+        if (members.isEmpty())
+            return refuseBorrower();
+        desk_.Label9 = members.field(QStringLiteral("prénom")) + QLatin1Char(' ') +
+                       members.field(QStringLiteral("nom"));
+        if (memberBarred(members)) {
+            refuse(Icon::Exclamation, desk_.Label9 + kMemberBarredAtCard);
+            return ResetLoanDesk(desk_);
+        }
+        clearReading();
+        desk_.List1.clear();
+    }
+
+    RecordView& findMember(const QString& number) {
+        RecordView& members = ctx_.views.inscription;
+        members.bind(pathIn(ctx_.dataFolder, kMembersFile));
+        members.query(Queries::memberByNumber(number));
+        return members;
+    }
+
+    DocumentView& findDocument(const QString& number) {
+        DocumentView& documents = ctx_.views.Fichedocument;
+        documents.bind(pathIn(ctx_.dataFolder, kCatalogueFile));
+        documents.query(Queries::documentByNumber(number));
+        return documents;
+    }
+
+    void document(const QString& reading) {
+        if (desk_.Text2.isEmpty()) {
+            refuse(Icon::Critical, kUnknownCommand);
+            return clearReading();
+        }
+        desk_.Text4 = zeroPadded(lastFive(reading));
+        DocumentView& documents = findDocument(desk_.Text4);
+        if (documents.isEmpty())
+            return refuseDocument(kNoSuchDocument);
+        const QString state = documents.field(QStringLiteral("emprunté"));
+        if (same(desk_.Text2, kReturn))
+            takeBack(documents, state);
+        else if (same(desk_.Text2, kLoan))
+            lend(documents, state);
+        else
+            clearReading();
+    }
+
+    void refuseInventoried() { refuseDocument(kInventoried); }
+
+    void takeBack(DocumentView& documents, const QString& state) {
+        if (same(state, QStringLiteral("O"))) {
+            const QString line =
+                desk_.Text4 + QStringLiteral(" - ") + documents.field(QStringLiteral("titre"));
+            RecordReturn(ctx_);
+            // Listed once saved, so the printed list never shows a return
+            // that did not happen.
+            desk_.List1.append(line);
+            desk_.Text4.clear();
+            clearReading();
+        } else if (state.isEmpty() || same(state, QStringLiteral("N"))) {
+            refuseDocument(kNotLent);
+        } else if (same(state, QStringLiteral("I"))) {
+            refuseInventoried();
+        } else {
+            clearReading();
+        }
+    }
+
+    void lend(DocumentView& documents, const QString& state) {
+        if (desk_.Text3.isEmpty()) {
+            refuse(Icon::Critical, kUnknownBorrower);
+            return clearReading();
+        }
+        DeskValues& values = ctx_.desk;
+        values.BorrowerNumber = lastFive(desk_.Label6);
+        values.DocumentNumber = desk_.Text4;
+
+        if (same(state, QStringLiteral("O")))
+            return refuseDocument(kAlreadyLent);
+        if (same(state, QStringLiteral("I")))
+            return refuseInventoried();
+        if (!state.isEmpty() && !same(state, QStringLiteral("N")))
+            return refuseDocument(kReadOnSite);
+        if (!same(documents.field(QStringLiteral("emprunt")), QStringLiteral("O")))
+            return clearReading();
+
+        RecordView* member = nullptr;
+        if (same(desk_.Label5, kMember)) {
+            values.BorrowerCategory = kMember;
+            member = &findMember(values.BorrowerNumber);
+            if (memberBarred(*member)) {
+                refuse(Icon::Exclamation, desk_.Label9 + kMemberBarredAtLoan);
+                return clearReading();
+            }
+        } else if (same(desk_.Label5, kPupil)) {
+            values.BorrowerCategory = kPupil;
+        }
+
+        if (!PassesLoanLimit(ctx_, values.BorrowerCategory, values.BorrowerNumber))
+            return clearReading();
+        // The count moved the document view; the loan goes to the document read.
+        DocumentView& lent = findDocument(values.DocumentNumber);
+
+        const QString today = formatDate(ctx_.clock.today());
+        lent.setField(QStringLiteral("emprunté"), QStringLiteral("O"));
+        lent.setField(QStringLiteral("emprunteur"), values.BorrowerNumber);
+        lent.setField(QStringLiteral("catégorieemprunteur"), values.BorrowerCategory);
+        lent.setField(QStringLiteral("dateemprunt"), today);
+        lent.setField(
+            QStringLiteral("cumul"),
+            zeroPadded(QString::number(numericValue(lent.field(QStringLiteral("cumul"))) + 1), 3));
+        // The member's date of last loan is written only now that the loan
+        // is made: a refused or unforced loan, or a document gone meanwhile,
+        // leaves the member untouched.
+        if (member) {
+            member->setField(QStringLiteral("datedernieremprunt"), today);
+            member->save();
+        }
+        lent.save();
+
+        desk_.List1.append(desk_.Text4 + QStringLiteral(" - ") +
+                           lent.field(QStringLiteral("titre")));
+        WriteJournalEntry(ctx_);
+        clearReading();
+    }
+
+    AppContext& ctx_;
+    DeskState& desk_;
+};
+
+} // namespace
+
+void InterpretReading(AppContext& ctx, DeskState& desk) {
+    try {
+        Interpretation(ctx, desk).run();
+    } catch (const KarvelError& error) {
+        ShowStandardError(ctx, error);
+    }
+}
+
+void RecordReturn(AppContext& ctx) {
+    // The entry is made from the record as it stands, before the return, but
+    // written only once the return is saved. A journal that cannot be made
+    // does not stop the return.
+    std::optional<QByteArray> entry;
+    RunReportingErrors(ctx, [&] { entry = JournalEntry(ctx); });
+
+    DocumentView& documents = ctx.views.Fichedocument;
+    documents.setField(QStringLiteral("emprunté"), QStringLiteral("N"));
+    documents.setField(QStringLiteral("emprunteur"), QString());
+    documents.setField(QStringLiteral("catégorieemprunteur"), QString());
+    documents.setField(QStringLiteral("dateemprunt"), formatDate(ctx.clock.today()));
+    documents.clearCaption();
+    documents.save();
+
+    if (entry)
+        RunReportingErrors(ctx, [&] { AppendJournalEntry(ctx, *entry); });
+}
+
+void ResetLoanDesk(DeskState& desk) {
+    desk.Text1.clear();
+    desk.Text2.clear();
+    desk.Text3.clear();
+    desk.Text4.clear();
+    desk.Label4.clear();
+    desk.Label5.clear();
+    desk.Label6.clear();
+    desk.Label9.clear();
+    desk.List1.clear();
+    desk.focusReading = true;
+}
+
+} // namespace karvel

@@ -1,0 +1,233 @@
+// Scripted desk sessions on real catalogue, pupils and members files: the
+// kinds of reading, loans and returns with every refusal, the desk's fields
+// after each reading, and readings that try to break out of a query.
+
+#include "loan_desk_fixture.h"
+#include "platform/sqlite_db.h"
+
+using namespace karvel;
+using namespace karvel::test;
+
+namespace {
+
+using InterpreterTest = LoanDeskTest;
+
+TEST_F(InterpreterTest, CommandsAndBorrowersByTheirFirstLetters) {
+    read({"r"});
+    EXPECT_EQ(desk.Text2, "RESTITUTION");
+    EXPECT_EQ(desk.Label4, "Restitution de documents");
+    EXPECT_EQ(t.ctx.desk.CurrentAction, "Restitution d'un document");
+
+    read({"eco-00042"});
+    EXPECT_EQ(desk.Text3, "eco-00042");
+    EXPECT_EQ(desk.Label5, "école");
+    EXPECT_EQ(desk.Label6, "00042");
+    EXPECT_EQ(desk.Label9, "Léa Martin");
+    EXPECT_EQ(t.ctx.desk.BorrowerCategory, "école");
+
+    read({"e"});
+    EXPECT_EQ(desk.Text2, "EMPRUNT");
+    EXPECT_EQ(desk.Label4, "Emprunt de documents");
+    EXPECT_EQ(t.ctx.desk.CurrentAction, "Emprunt d'un document");
+    EXPECT_EQ(desk.Label9, "Léa Martin") << "a command word keeps the borrower";
+
+    read({"E-00012"});
+    EXPECT_EQ(doc("00012", "emprunteur"), "00042") << "E- starts a document, not a command";
+    EXPECT_EQ(desk.List1, QStringList({"00012 - Douze"}));
+
+    read({"i"});
+    EXPECT_EQ(t.printer.jobs().size(), 1u);
+    EXPECT_EQ(desk.List1, QStringList({"00012 - Douze"})) << "printing keeps the list";
+    EXPECT_EQ(desk.Text2, "EMPRUNT");
+
+    read({"EXT-00007"});
+    EXPECT_EQ(desk.Label5, "extérieur");
+    EXPECT_EQ(desk.Label9, "Jean Dupont");
+    EXPECT_TRUE(desk.List1.isEmpty()) << "a new borrower starts a new list";
+    EXPECT_TRUE(desk.Text1.isEmpty());
+    EXPECT_TRUE(desk.focusReading);
+    EXPECT_TRUE(texts().isEmpty());
+}
+
+TEST_F(InterpreterTest, DocumentNumbersAndRefusalsBeforeAnyLoan) {
+    read({"ECO-00042", "DOC-00001"});
+    EXPECT_EQ(texts(), QStringList({"Procédure impossible ... La commande n'est pas connue : "
+                                    "EMPRUNT ou RESTITUTION"}));
+
+    read({"EMPRUNT", "ECO-00043", "123"});
+    EXPECT_EQ(desk.Text4, "00123") << "a number typed by hand is padded";
+    EXPECT_EQ(doc("00123", "emprunté"), "O");
+    EXPECT_EQ(doc("00123", "cumul"), "010");
+
+    read({"DOC-123"});
+    EXPECT_EQ(doc("C-123", "emprunté"), "O") << "DOC-123 is the document C-123";
+
+    read({"DOC-99999"});
+    EXPECT_EQ(texts(),
+              QStringList({"Procédure impossible ...\n(Pas de document avec ce numéro...)"}));
+    EXPECT_TRUE(desk.Text4.isEmpty());
+
+    read({"ECO-00077"});
+    ASSERT_EQ(t.dialogs.shown.size(), 1u);
+    EXPECT_EQ(t.dialogs.shown[0].icon, Icon::Information);
+    EXPECT_EQ(t.dialogs.shown[0].caption, "KarVel pour La V.O.K.");
+    EXPECT_EQ(texts(), QStringList({"Emprunt impossible ...\n(Pas d'emprunteur avec ce "
+                                    "matricule...)"}));
+    EXPECT_EQ(desk.Text2, "") << "an unknown borrower resets the desk";
+    EXPECT_EQ(desk.Text3, "");
+
+    read({"E", "DOC-00001"});
+    EXPECT_EQ(texts(), QStringList({"Procédure impossible ... L'emprunteur n'est pas connu"}));
+    EXPECT_EQ(desk.Text4, "00001") << "the number stays for the borrower to come";
+    EXPECT_EQ(doc("00001", "emprunté"), "N");
+}
+
+TEST_F(InterpreterTest, LoanStatesAtTheLoanAndTheReturn) {
+    read({"E", "ECO-00043", "DOC-00009", "DOC-00003", "DOC-00005", "DOC-00004"});
+    EXPECT_EQ(texts(),
+              QStringList({"Le document est déjà considéré comme «emprunté»...",
+                           "Le document a été «inventorié»... et n'est plus empruntable pour le "
+                           "moment. Terminez la procédure d'inventaire!",
+                           "Le document choisi ne peut pas être emprunté.\nIl doit obligatoirement "
+                           "être consulté sur place.\nSi tu veux réellement emprunter un "
+                           "document, choisis-en un autre !"}))
+        << "a document that may not be lent at all is refused without a word";
+    EXPECT_EQ(doc("00004", "emprunté"), "N");
+    EXPECT_EQ(doc("00004", "cumul"), "000");
+    EXPECT_TRUE(desk.Text1.isEmpty());
+
+    read({"R", "DOC-00001", "DOC-00003", "DOC-00005", "DOC-00006"});
+    EXPECT_EQ(texts(),
+              QStringList({"Le document n'est pas actuellement considéré comme «emprunté»...",
+                           "Le document a été «inventorié»... et n'est plus empruntable pour le "
+                           "moment. Terminez la procédure d'inventaire!",
+                           "Le document n'est pas actuellement considéré comme «emprunté»..."}));
+    EXPECT_EQ(doc("00003", "emprunté"), "I");
+    EXPECT_TRUE(desk.List1.isEmpty());
+
+    read({"DOC-00009"});
+    EXPECT_EQ(doc("00009", "emprunté"), "N");
+    EXPECT_EQ(doc("00009", "emprunteur"), "");
+    EXPECT_EQ(doc("00009", "catégorieemprunteur"), "");
+    EXPECT_EQ(doc("00009", "dateemprunt"), "07/03/2026");
+    EXPECT_EQ(doc("00009", "cumul"), "009");
+    EXPECT_EQ(desk.List1, QStringList({"00009 - Le Lion"}));
+    EXPECT_EQ(desk.Label9, "Tom Petit") << "a return needs no borrower and keeps it";
+    EXPECT_TRUE(desk.Text4.isEmpty());
+
+    read({"E"});
+    EXPECT_TRUE(desk.List1.isEmpty());
+    EXPECT_EQ(desk.Label9, "Tom Petit");
+}
+
+TEST_F(InterpreterTest, PupilLimitOfTwoAskedThenForcedOrNot) {
+    read({"E", "ECO-00042", "DOC-00001"});
+    EXPECT_TRUE(texts().isEmpty()) << "holding one, limit two";
+    EXPECT_EQ(doc("00001", "emprunté"), "O");
+    EXPECT_EQ(doc("00001", "emprunteur"), "00042");
+    EXPECT_EQ(doc("00001", "catégorieemprunteur"), "école");
+    EXPECT_EQ(doc("00001", "dateemprunt"), "07/03/2026");
+    EXPECT_EQ(doc("00001", "cumul"), "008");
+    EXPECT_EQ(desk.Text4, "00001");
+
+    t.dialogs.answers = {AnswerOk, AnswerYes};
+    read({"DOC-00002"});
+    EXPECT_EQ(texts(), QStringList({"L'élève a déjà emprunté 2 livres...\n\nIl doit en rendre UN "
+                                    "pour pouvoir en emprunter un nouveau !",
+                                    "Voulez-vous forcer cet emprunt ?"}));
+    EXPECT_EQ(doc("00002", "emprunté"), "O") << "the document read, not the last one counted";
+    EXPECT_EQ(doc("00002", "cumul"), "001");
+    EXPECT_EQ(t.ctx.answer, AnswerYes);
+
+    t.dialogs.answers = {AnswerOk, AnswerNo};
+    read({"DOC-00012"});
+    ASSERT_EQ(t.dialogs.shown.size(), 3u);
+    EXPECT_EQ(t.dialogs.shown[0].text.left(30), "L'élève a déjà emprunté 3 livr");
+    EXPECT_EQ(t.dialogs.shown[1].buttons, Buttons::YesNo);
+    EXPECT_EQ(t.dialogs.shown[2].text, "L'emprunt n'a pas été forcé...");
+    EXPECT_EQ(t.dialogs.shown[2].icon, Icon::Question);
+    EXPECT_EQ(doc("00012", "emprunté"), "N");
+    EXPECT_EQ(doc("00012", "cumul"), "000");
+    EXPECT_EQ(desk.List1, QStringList({"00001 - Le Petit Prince", "00002 - Tintin, au Tibet"}));
+}
+
+TEST_F(InterpreterTest, MembersAreDatedOnlyWhenTheLoanIsMade) {
+    read({"E", "EXT-00008"});
+    ASSERT_EQ(t.dialogs.shown.size(), 1u);
+    EXPECT_EQ(t.dialogs.shown[0].icon, Icon::Exclamation);
+    EXPECT_EQ(texts(), QStringList({"Anne Durand n'est pas autorisé(e) à emprunter "
+                                    "actuellement...\n\nDésolé... Procédure interrompue!!!"}));
+    EXPECT_EQ(desk.Text2, "") << "the whole desk is reset";
+    EXPECT_EQ(desk.Label9, "");
+
+    // Member 00007 holds one document; limit 1.
+    t.ctx.loanLimits.Texte2 = "1";
+    read({"E", "EXT-00007", "DOC-00001"});
+    EXPECT_EQ(texts(),
+              QStringList({"L'adhérent extérieur a déjà emprunté un livre...\n\n"
+                           "L'adhérent extérieur doit le rendre pour pouvoir en "
+                           "emprunter un nouveau !",
+                           "Voulez-vous forcer cet emprunt ?", "L'emprunt n'a pas été forcé..."}));
+    EXPECT_EQ(member("00007", "datedernieremprunt"), "01/01/2026") << "refused: untouched";
+    EXPECT_EQ(doc("00001", "emprunté"), "N");
+
+    // The pupil with the same number holds a document; the member does not.
+    read({"EXT-00042", "DOC-00001"});
+    EXPECT_TRUE(texts().isEmpty());
+    EXPECT_EQ(doc("00001", "catégorieemprunteur"), "extérieur");
+    EXPECT_EQ(member("00042", "datedernieremprunt"), "07/03/2026");
+
+    // Barred after the card was read: refused at the loan, the desk kept.
+    Database(school.members()).exec("UPDATE membres SET emprunt = 'n' WHERE matricule = '00042'");
+    read({"DOC-00002"});
+    ASSERT_EQ(t.dialogs.shown.size(), 1u);
+    EXPECT_EQ(t.dialogs.shown[0].icon, Icon::Exclamation);
+    EXPECT_EQ(
+        texts(),
+        QStringList({"Paul Bernard\nn'est pas autorisé(e) à emprunter actuellement...\nDésolé"}));
+    EXPECT_EQ(doc("00002", "emprunté"), "");
+    EXPECT_EQ(desk.Label9, "Paul Bernard");
+}
+
+TEST_F(InterpreterTest, QuotesInReadingsFindNothingAndChangeNothing) {
+    const QByteArray before = [&] {
+        QFile file(school.catalogue());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+    const QString noBorrower = "Emprunt impossible ...\n(Pas d'emprunteur avec ce matricule...)";
+    const QString noDocument = "Procédure impossible ...\n(Pas de document avec ce numéro...)";
+    read({"E", "ECO-'0042", "EXT-'0007"});
+    EXPECT_EQ(texts(), QStringList({noBorrower, noBorrower}));
+    read({"E", "ECO-00042", "DOC-1' OR '1'='1", "DOC-0'42", "DOC-' OR 1=1 --"});
+    EXPECT_EQ(texts(), QStringList(3, noDocument));
+    QFile file(school.catalogue());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);
+}
+
+TEST_F(InterpreterTest, DatabaseFailureKeepsTheReadingAndWhatWasSaved) {
+    read({"E", "ECO-00042", "DOC-00001"});
+    t.ctx.views.Fichedocument.close();
+    QFile::remove(school.catalogue());
+    read({"DOC-00002"});
+    ASSERT_EQ(t.dialogs.shown.size(), 1u);
+    EXPECT_TRUE(t.dialogs.shown[0].text.startsWith("Le logiciel a rencontré l'erreur : "));
+    EXPECT_EQ(t.dialogs.shown[0].caption, "La V.O.K.");
+    EXPECT_EQ(desk.Text1, "DOC-00002");
+    EXPECT_EQ(desk.List1, QStringList({"00001 - Le Petit Prince"}));
+}
+
+TEST_F(InterpreterTest, ResetEmptiesTheDeskButNotTheProgramValues) {
+    read({"R", "ECO-00042", "DOC-00009"});
+    desk.Text1 = "DOC-0";
+    desk.focusReading = false;
+    ResetLoanDesk(desk);
+    EXPECT_EQ(desk.Text1 + desk.Text2 + desk.Text3 + desk.Text4 + desk.Label4 + desk.Label5 +
+                  desk.Label6 + desk.Label9,
+              "");
+    EXPECT_TRUE(desk.List1.isEmpty());
+    EXPECT_TRUE(desk.focusReading);
+    EXPECT_EQ(t.ctx.desk.CurrentAction, "Restitution d'un document");
+}
+
+} // namespace
