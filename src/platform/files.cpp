@@ -145,9 +145,13 @@ void FileSystem::writeAtomically(const QString& path, const QByteArray& bytes) {
 }
 
 void FileSystem::append(const QString& path, const QByteArray& bytes) {
+    const bool created = !QFileInfo::exists(path);
     Fd fd(path, O_WRONLY | O_CREAT | O_APPEND);
     writeAll(fd.get(), bytes, path);
     fd.close(path);
+    // A new file's name must reach the disk with its first lines.
+    if (created)
+        syncFolder(QFileInfo(path).absolutePath());
 }
 
 void FileSystem::remove(const QString& path) {
