@@ -1,0 +1,106 @@
+#include "platform/paged_printer.h"
+
+namespace karvel {
+
+PagedPrinter::PagedPrinter() {
+    font_.setPointSizeF(10);
+}
+
+double PagedPrinter::toPixels(double value) const {
+    return unit_ == PrinterUnit::Pixels ? value : value * resolution() / 1440.0;
+}
+
+double PagedPrinter::fromPixels(double value) const {
+    return unit_ == PrinterUnit::Pixels ? value : value * 1440.0 / resolution();
+}
+
+double PagedPrinter::printableWidth() const {
+    return fromPixels(printablePixels(sheetOrientation()).width());
+}
+
+double PagedPrinter::printableHeight() const {
+    return fromPixels(printablePixels(sheetOrientation()).height());
+}
+
+double PagedPrinter::textWidth(const QString& text) const {
+    return fromPixels(metrics(font_).horizontalAdvance(text));
+}
+
+bool PagedPrinter::beginOutput() {
+    if (!inJob_) {
+        inJob_ = true;
+        jobOrientation_ = orientation_;
+        sheet_ = 1;
+        pendingSheets_ = 0;
+        try {
+            startJob(jobOrientation_);
+        } catch (...) {
+            failed_ = true;
+            throw;
+        }
+    }
+    if (failed_)
+        return false;
+    for (; pendingSheets_ > 0; --pendingSheets_) {
+        ++sheet_;
+        try {
+            startSheet();
+        } catch (...) {
+            failed_ = true;
+            throw;
+        }
+    }
+    return true;
+}
+
+void PagedPrinter::print(const QString& text) {
+    const QFontMetricsF m = metrics(font_);
+    // The line flow of a printer: a line that no longer fits goes on the next
+    // sheet, which is only taken when something is printed on it.
+    if (beginOutput() && y_ > 0 && y_ + m.height() > printablePixels(jobOrientation_).height()) {
+        ++pendingSheets_;
+        y_ = 0;
+    }
+    if (!text.isEmpty() && beginOutput())
+        paintText({x_, y_}, text, font_);
+    x_ += m.horizontalAdvance(text);
+}
+
+void PagedPrinter::printLine(const QString& text) {
+    print(text);
+    x_ = 0;
+    y_ += lineHeight();
+}
+
+void PagedPrinter::drawLine(double x1, double y1, double x2, double y2, const QColor& colour) {
+    const QPointF from(toPixels(x1), toPixels(y1));
+    const QPointF to(toPixels(x2), toPixels(y2));
+    if (beginOutput())
+        paintLine(from, to, colour);
+    x_ = to.x();
+    y_ = to.y();
+}
+
+void PagedPrinter::newPage() {
+    // Before any output there is no sheet to end.
+    if (inJob_ && !failed_)
+        ++pendingSheets_;
+    x_ = 0;
+    y_ = 0;
+}
+
+void PagedPrinter::endDocument() {
+    const bool sending = inJob_;
+    const bool failed = failed_;
+    // Reset first: a job that fails while being sent leaves the surface ready for the next.
+    inJob_ = false;
+    failed_ = false;
+    sheet_ = 0;
+    pendingSheets_ = 0;
+    x_ = 0;
+    y_ = 0;
+    if (sending)
+        finishJob(failed);
+}
+
+} // namespace karvel

@@ -1,0 +1,135 @@
+#include "platform/painter_printer.h"
+
+#include "common/text.h"
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "platform/errors.h"
+#include "platform/files.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <cmath>
+#include <cstdlib>
+
+namespace karvel {
+
+void PainterPrinter::startJob(Orientation orientation) {
+    device_ = &openDevice(orientation);
+    if (!painter_.begin(device_)) {
+        device_ = nullptr;
+        throw makeError(ErrDeviceUnavailable);
+    }
+}
+
+void PainterPrinter::startSheet() {
+    if (!device_->newPage())
+        throw makeError(ErrDeviceIo);
+}
+
+void PainterPrinter::paintText(const QPointF& topLeft, const QString& text, const QFont& font) {
+    painter_.setFont(font);
+    painter_.setPen(Qt::black);
+    // QPainter places text by its baseline; the position is the top of the line.
+    painter_.drawText(topLeft + QPointF(0, metrics(font).ascent()), text);
+}
+
+void PainterPrinter::paintLine(const QPointF& from, const QPointF& to, const QColor& colour) {
+    const QPoint a(int(std::lround(from.x())), int(std::lround(from.y())));
+    const QPoint b(int(std::lround(to.x())), int(std::lround(to.y())));
+    // A line covers the pixels from its start up to, not including, its end,
+    // so a bar of height h from y is exactly h pixels tall.
+    if (a.x() == b.x()) {
+        fillPixels(QRect(a.x(), std::min(a.y(), b.y()), 1, std::abs(b.y() - a.y())), colour);
+    } else if (a.y() == b.y()) {
+        fillPixels(QRect(std::min(a.x(), b.x()), a.y(), std::abs(b.x() - a.x()), 1), colour);
+    } else {
+        // A pen one device pixel wide; a zero width would be a hairline whose
+        // width depends on the printer.
+        painter_.setPen(QPen(colour, 1.0, Qt::SolidLine, Qt::FlatCap));
+        painter_.drawLine(a, b);
+    }
+}
+
+void PainterPrinter::fillPixels(const QRect& pixels, const QColor& colour) {
+    if (!pixels.isEmpty())
+        painter_.fillRect(pixels, colour);
+}
+
+void PainterPrinter::finishJob(bool failed) {
+    if (failed && painter_.isActive())
+        abortDevice();
+    if (painter_.isActive())
+        painter_.end();
+    device_ = nullptr;
+    closeDevice(failed);
+}
+
+PdfPrinter::PdfPrinter(Dialogs& dialogs, FileSystem& files, const Clock& clock,
+                       std::function<PdfTarget()> target, int dpi, const QPageSize& pageSize)
+    : dialogs_(dialogs), files_(files), clock_(clock), target_(std::move(target)), dpi_(dpi),
+      pageSize_(pageSize), metricsDevice_(&idle_) {
+    metricsDevice_.setResolution(dpi_);
+}
+
+PdfPrinter::~PdfPrinter() = default;
+
+QPageLayout PdfPrinter::layout(Orientation orientation) const {
+    // No margins: a file has no unprintable edge, and the label sheets add their own.
+    return QPageLayout(pageSize_,
+                       orientation == Orientation::Landscape ? QPageLayout::Landscape
+                                                             : QPageLayout::Portrait,
+                       QMarginsF());
+}
+
+QSizeF PdfPrinter::printablePixels(Orientation orientation) const {
+    return layout(orientation).paintRectPixels(dpi_).size();
+}
+
+QFontMetricsF PdfPrinter::metrics(const QFont& font) const {
+    return QFontMetricsF(font, &metricsDevice_);
+}
+
+QPagedPaintDevice& PdfPrinter::openDevice(Orientation orientation) {
+    buffer_.setData(QByteArray());
+    buffer_.open(QIODevice::WriteOnly);
+    writer_ = std::make_unique<QPdfWriter>(&buffer_);
+    writer_->setResolution(dpi_);
+    writer_->setPageLayout(layout(orientation));
+    writer_->setCreator(QStringLiteral("KarVel"));
+    writer_->setTitle(QStringLiteral("KarVel"));
+    return *writer_;
+}
+
+QString PdfPrinter::newFileIn(const QString& folder) const {
+    const QString stem =
+        QStringLiteral("impression-") + clock_.now().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString path = folder + QLatin1Char('/') + stem + QStringLiteral(".pdf");
+    for (int n = 2; QFileInfo::exists(path); ++n)
+        path = folder + QLatin1Char('/') + stem + QLatin1Char('-') + QString::number(n) +
+               QStringLiteral(".pdf");
+    return path;
+}
+
+void PdfPrinter::closeDevice(bool failed) {
+    writer_.reset();
+    buffer_.close();
+    const QByteArray bytes = buffer_.data();
+    buffer_.setData(QByteArray());
+    if (failed)
+        return;
+    const PdfTarget target = target_();
+    QString path = target.path;
+    if (target.folder) {
+        // A missing folder is made; if that fails, writing names the error.
+        QDir().mkpath(target.path);
+        path = newFileIn(target.path);
+    }
+    files_.writeAtomically(path, bytes);
+    lastFile_ = QFileInfo(path).absoluteFilePath();
+    dialogs_.message(
+        Icon::Information, kProgramCaption,
+        QStringLiteral("Le document imprimé a été enregistré dans le fichier PDF :\n%1")
+            .arg(QDir::toNativeSeparators(lastFile_)));
+}
+
+} // namespace karvel

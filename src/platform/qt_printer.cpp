@@ -1,0 +1,57 @@
+#include "platform/qt_printer.h"
+
+#include "platform/errors.h"
+#include "platform/files.h"
+
+#include <QFileInfo>
+
+namespace karvel {
+
+QtPrinter::QtPrinter(const QPrinterInfo& printer) : printer_(printer, QPrinter::HighResolution) {
+    printer_.setDocName(QStringLiteral("KarVel"));
+}
+
+QSizeF QtPrinter::printablePixels(Orientation orientation) const {
+    QPageLayout layout = printer_.pageLayout();
+    layout.setOrientation(orientation == Orientation::Landscape ? QPageLayout::Landscape
+                                                                : QPageLayout::Portrait);
+    return layout.paintRectPixels(printer_.resolution()).size();
+}
+
+QFontMetricsF QtPrinter::metrics(const QFont& font) const {
+    return QFontMetricsF(font, &printer_);
+}
+
+QPagedPaintDevice& QtPrinter::openDevice(Orientation orientation) {
+    printer_.setPageOrientation(orientation == Orientation::Landscape ? QPageLayout::Landscape
+                                                                      : QPageLayout::Portrait);
+    return printer_;
+}
+
+void QtPrinter::closeDevice(bool failed) {
+    if (!failed && printer_.printerState() == QPrinter::Error)
+        throw makeError(ErrDeviceIo, printer_.printerName());
+}
+
+std::unique_ptr<PrinterSurface> makeDefaultPrinter(Dialogs& dialogs, FileSystem& files,
+                                                   const Clock& clock,
+                                                   std::function<QString()> dataFolder) {
+    const QString named = qEnvironmentVariable("KARVEL_PDF");
+    if (!named.isEmpty()) {
+        // Fixed now: the program does not change folder, but a relative name
+        // should not depend on it.
+        const QString path = QFileInfo(named).absoluteFilePath();
+        const bool endsInSeparator = named.endsWith(QLatin1Char('/'));
+        return std::make_unique<PdfPrinter>(dialogs, files, clock, [path, endsInSeparator] {
+            return PdfTarget{path, endsInSeparator || QFileInfo(path).isDir()};
+        });
+    }
+    const QPrinterInfo printer = QPrinterInfo::defaultPrinter();
+    if (!printer.isNull())
+        return std::make_unique<QtPrinter>(printer);
+    return std::make_unique<PdfPrinter>(dialogs, files, clock, [dataFolder] {
+        return PdfTarget{pathIn(dataFolder(), QStringLiteral("impressions")), true};
+    });
+}
+
+} // namespace karvel
