@@ -252,6 +252,11 @@ PdfFacts readPdf(const QString& path) {
     return facts;
 }
 
+void writeBlocker(const QString& path) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+}
+
 struct PdfFile : ::testing::Test {
     QTemporaryDir dir;
     TestContext t;
@@ -320,6 +325,17 @@ TEST_F(PdfFile, FailuresAreErrorsOfTheirNumberAndTheNextJobWorks) {
     }
     EXPECT_TRUE(t.dialogs.shown.empty());
 
+    // A folder that cannot be made: its parent is a file.
+    target = {dir.path() + "/out.pdf/sorties", true};
+    writeBlocker(dir.path() + "/out.pdf");
+    pdf.print("x");
+    try {
+        pdf.endDocument();
+        FAIL() << "no error";
+    } catch (const KarvelError& error) {
+        EXPECT_EQ(error.number(), ErrPathNotFound);
+    }
+
     target = {dir.path() + "/out.pdf", false};
     pdf.print("y");
     pdf.endDocument();
@@ -350,7 +366,7 @@ TEST_F(DefaultPrinter, EnvironmentVariableNamesAFileOrAFolder) {
     printOnePage(*file);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"liste.pdf"});
 
-    ASSERT_TRUE(QDir(dir.path()).mkdir("pdf"));
+    // A name without the extension is a folder, made when first needed.
     qputenv("KARVEL_PDF", QFile::encodeName(dir.path() + "/pdf"));
     auto folder = make();
     printOnePage(*folder);

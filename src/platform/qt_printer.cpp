@@ -38,12 +38,13 @@ std::unique_ptr<PrinterSurface> makeDefaultPrinter(Dialogs& dialogs, FileSystem&
                                                    std::function<QString()> dataFolder) {
     const QString named = qEnvironmentVariable("KARVEL_PDF");
     if (!named.isEmpty()) {
-        // Fixed now: the program does not change folder, but a relative name
-        // should not depend on it.
+        // Made absolute now so that a relative name keeps its meaning. A name
+        // not ending in .pdf is a folder, made at the first job if missing.
         const QString path = QFileInfo(named).absoluteFilePath();
-        const bool endsInSeparator = named.endsWith(QLatin1Char('/'));
-        return std::make_unique<PdfPrinter>(dialogs, files, clock, [path, endsInSeparator] {
-            return PdfTarget{path, endsInSeparator || QFileInfo(path).isDir()};
+        const bool folder = named.endsWith(QLatin1Char('/')) ||
+                            !named.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive);
+        return std::make_unique<PdfPrinter>(dialogs, files, clock, [path, folder] {
+            return PdfTarget{path, folder || QFileInfo(path).isDir()};
         });
     }
     const QPrinterInfo printer = QPrinterInfo::defaultPrinter();

@@ -27,9 +27,10 @@ class QtPrinter final : public PainterPrinter {
 };
 
 // The default printer; a PDF file at 600 dpi when the environment variable
-// KARVEL_PDF names a file or a folder (a folder gets a new file per job), or
-// when no printer is installed (a new file per job in the data folder's
-// "impressions" folder). `dataFolder` is asked at each job.
+// KARVEL_PDF names a file (ending in .pdf) or a folder (anything else; it
+// gets a new file per job), or when no printer is installed (a new file per
+// job in the data folder's "impressions" folder). `dataFolder` is asked at
+// each job.
 std::unique_ptr<PrinterSurface> makeDefaultPrinter(Dialogs& dialogs, FileSystem& files,
                                                    const Clock& clock,
                                                    std::function<QString()> dataFolder);
