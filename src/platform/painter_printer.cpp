@@ -25,13 +25,11 @@ void PainterPrinter::startJob(Orientation orientation) {
 }
 
 void PainterPrinter::startSheet() {
-    flushRun();
     if (!device_->newPage())
         throw makeError(ErrDeviceIo);
 }
 
 void PainterPrinter::paintText(const QPointF& topLeft, const QString& text, const QFont& font) {
-    flushRun();
     painter_.setFont(font);
     painter_.setPen(Qt::black);
     // QPainter places text by its baseline; the position is the top of the line.
@@ -44,11 +42,8 @@ void PainterPrinter::paintLine(const QPointF& from, const QPointF& to, const QCo
     // A line covers the pixels from its start up to, not including, its end,
     // so a bar of height h from y is exactly h pixels tall.
     if (a.x() == b.x()) {
-        addColumn(QRect(a.x(), std::min(a.y(), b.y()), 1, std::abs(b.y() - a.y())), colour);
-        return;
-    }
-    flushRun();
-    if (a.y() == b.y()) {
+        fillPixels(QRect(a.x(), std::min(a.y(), b.y()), 1, std::abs(b.y() - a.y())), colour);
+    } else if (a.y() == b.y()) {
         fillPixels(QRect(std::min(a.x(), b.x()), a.y(), std::abs(b.x() - a.x()), 1), colour);
     } else {
         // A pen one device pixel wide; a zero width would be a hairline whose
@@ -63,35 +58,7 @@ void PainterPrinter::fillPixels(const QRect& pixels, const QColor& colour) {
         painter_.fillRect(pixels, colour);
 }
 
-void PainterPrinter::addColumn(const QRect& column, const QColor& colour) {
-    if (column.isEmpty())
-        return;
-    if (!run_.isEmpty() && colour == runColour_ && column.top() == run_.top() &&
-        column.height() == run_.height()) {
-        // The same column again adds no ink.
-        if (column.left() >= run_.left() && column.left() <= run_.right())
-            return;
-        if (column.left() == run_.right() + 1) {
-            run_.setRight(column.left());
-            return;
-        }
-    }
-    flushRun();
-    run_ = column;
-    runColour_ = colour;
-    if (!mergedRuns_)
-        flushRun();
-}
-
-void PainterPrinter::flushRun() {
-    fillPixels(run_, runColour_);
-    run_ = QRect();
-}
-
 void PainterPrinter::finishJob(bool failed) {
-    if (!failed && painter_.isActive())
-        flushRun();
-    run_ = QRect();
     if (failed && painter_.isActive())
         abortDevice();
     if (painter_.isActive())
