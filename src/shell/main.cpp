@@ -7,6 +7,7 @@
 #include "platform/qt_desktop.h"
 #include "platform/qt_dialogs.h"
 #include "platform/recording_printer.h"
+#include "printing/printing_windows.h"
 #include "shell/main_window.h"
 #include "shell/presentation_window.h"
 #include "shell/startup.h"
@@ -35,9 +36,11 @@ int main(int argc, char* argv[]) {
 
     auto splash = std::make_unique<karvel::PresentationWindow>();
     splash->showNow();
+    karvel::PrintingWindows printing(ctx);
     karvel::StartupHooks hooks;
     // LoadSettings reports its own failures; start-up goes on either way.
     hooks.loadSettings = [&ctx] { karvel::LoadSettings(ctx); };
+    hooks.loadLayoutWindow = [&printing] { printing.layoutWindow(); };
     const karvel::StartupResult result = karvel::RunStartup(ctx, QDir::currentPath(), hooks);
     splash.reset();
     if (result == karvel::StartupResult::EndProgram)
@@ -49,6 +52,12 @@ int main(int argc, char* argv[]) {
     QObject::connect(mainWindow.stocktakingAction(), &QAction::triggered,
                      [&ctx] { karvel::ConfirmStocktaking(ctx); });
     mainWindow.stocktakingAction()->setEnabled(true);
+    QObject::connect(mainWindow.labelSheetsAction(), &QAction::triggered,
+                     [&printing] { printing.showLabelSheets(); });
+    mainWindow.labelSheetsAction()->setEnabled(true);
+    QObject::connect(mainWindow.borrowerCardsAction(), &QAction::triggered,
+                     [&printing] { printing.showBorrowerCards(); });
+    mainWindow.borrowerCardsAction()->setEnabled(true);
     mainWindow.show();
     return app.exec();
 }

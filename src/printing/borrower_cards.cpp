@@ -1,0 +1,119 @@
+#include "printing/borrower_cards.h"
+
+#include "common/app_context.h"
+#include "common/text.h"
+#include "data/error_report.h"
+#include "data/folders.h"
+#include "printing/code39.h"
+
+namespace karvel {
+
+namespace {
+
+// clang-format off
+const QString kImpossible = QStringLiteral("L'édition des cartes d'emprunteurs est impossible!");
+const QString kNoList = QStringLiteral("Aucune liste de cartes d'emprunteurs à imprimer...");
+const QString kNotAMultiple = QStringLiteral("Le nombre de cartes d'emprunteurs souhaité n'est pas un multiple de %1.\n\nVoulez-vous quand même continuer et ne pas imprimer une feuille d'étiquettes complète?");
+const QString kPupilsSent = QStringLiteral("L'impression des cartes d'emprunteurs ELEVES est lancée... Patientez");
+const QString kMembersSent = QStringLiteral("L'impression des cartes d'emprunteurs ADHERENTS EXTERIEURS est lancée... Patientez");
+// clang-format on
+
+constexpr double kTitlePoints = 16;
+constexpr double kTextPoints = 11;
+
+// The rest of the card is printed plain; the title is bold and never italic.
+void plainText(PrinterSurface& printer) {
+    printer.setFontSize(kTextPoints);
+    printer.setBold(false);
+    printer.setItalic(false);
+}
+
+} // namespace
+
+QString cardNameLine(AppContext& ctx, CardKind kind, const QString& number) {
+    RecordView* view = nullptr;
+    QString first;
+    QString last;
+    if (kind == CardKind::Pupils) {
+        view = &ctx.views.feuilleenfant;
+        view->bind(pathIn(ctx.pupilsFolder, kPupilsFile));
+        view->query(Queries::pupilByNumber(number));
+        first = QStringLiteral("prénomenfant");
+        last = QStringLiteral("nomenfant");
+    } else {
+        view = &ctx.views.inscription;
+        view->query(Queries::memberByNumber(number));
+        first = QStringLiteral("prénom");
+        last = QStringLiteral("nom");
+    }
+    if (view->isEmpty())
+        return QStringLiteral("NOM :");
+    return QStringLiteral("NOM : ") + view->field(first) + QLatin1Char(' ') + view->field(last);
+}
+
+void PrintBorrowerCards(AppContext& ctx, const CardRequest& request, const Progress& progress) {
+    const std::optional<SheetJob> job = PrepareSheetJob(ctx, 10);
+    if (!job || !request.kind)
+        return;
+    const LabelGrid& grid = job->grid;
+    const CardKind kind = *request.kind;
+
+    std::optional<LabelNumbers> numbers;
+    if (request.numbers == NumberChoice::Series) {
+        auto series = readSeries(request.Text1, request.Text2);
+        if (const QString* refusal = std::get_if<QString>(&series)) {
+            RefusePrinting(ctx, kImpossible, *refusal);
+            return;
+        }
+        numbers = std::get<LabelNumbers>(series);
+        const qint64 perSheet = qint64(job->layout.rows) * job->layout.columns;
+        if (numbers->count() % perSheet != 0 &&
+            !ConfirmIncompleteSheet(ctx, kNotAMultiple.arg(perSheet)))
+            return;
+    } else {
+        numbers = readList(request.Text7);
+        if (!numbers) {
+            RefusePrinting(ctx, kImpossible, kNoList);
+            return;
+        }
+    }
+
+    const QString prefix =
+        kind == CardKind::Pupils ? QStringLiteral("*ECO-") : QStringLiteral("*EXT-");
+    // Names are looked up until the database fails once: its message is shown
+    // then, and the rest of the cards print without names rather than
+    // repeating it on every card.
+    bool lookUp = request.Check1;
+    PrinterSurface& printer = ctx.printer;
+    auto draw = [&](int r, int c, const QString& number) {
+        const double x = grid.left + (c - 1) * 10 * grid.hu + grid.hu;
+        const double top = grid.top + (r - 1) * 10 * grid.vu;
+        printer.setX(x);
+        printer.setY(top);
+        printer.setFontSize(kTitlePoints);
+        printer.setItalic(false);
+        printer.setBold(true);
+        printer.printLine(QStringLiteral("CARTE D'EMPRUNTEUR"));
+        plainText(printer);
+        DrawBarcode(ctx, printer, x, top + 2 * grid.vu, float(3 * grid.vu), job->layout.amplitude,
+                    prefix + number + QLatin1Char('*'), true);
+        printer.setX(x);
+        printer.setY(top + 7 * grid.vu);
+        plainText(printer);
+        QString name = QStringLiteral("NOM :");
+        if (lookUp) {
+            try {
+                name = cardNameLine(ctx, kind, number);
+            } catch (const KarvelError& error) {
+                ShowStandardError(ctx, error);
+                lookUp = false;
+            }
+        }
+        printer.printLine(name);
+        plainText(printer);
+    };
+    RunLabelLoop(ctx, *job, *numbers, draw, progress,
+                 kind == CardKind::Pupils ? kPupilsSent : kMembersSent);
+}
+
+} // namespace karvel

@@ -1,0 +1,30 @@
+#pragma once
+// Borrower cards (Form7): one card per pupil or external member, laid out in
+// the label grid, each with a title, the borrower's barcode and, when the
+// borrower is found, a name line.
+
+#include "printing/label_sheets.h"
+
+namespace karvel {
+
+// Option1's indexes: only 3 and 4 exist.
+enum class CardKind { Pupils = 3, Members = 4 };
+
+// What Form7's controls hold when its print button is pressed.
+struct CardRequest {
+    std::optional<CardKind> kind; // neither selected prints nothing
+    NumberChoice numbers = NumberChoice::Series;
+    QString Text1;      // series start
+    QString Text2;      // series end
+    QString Text7;      // list
+    bool Check1 = true; // look the names up
+};
+
+// "NOM :" and, when the borrower of that five-digit number is found, a blank,
+// the first name, a blank and the surname. Database failures are thrown.
+QString cardNameLine(AppContext& ctx, CardKind kind, const QString& number);
+
+// "&Imprimer les cartes d'emprunteurs".
+void PrintBorrowerCards(AppContext& ctx, const CardRequest& request, const Progress& progress);
+
+} // namespace karvel

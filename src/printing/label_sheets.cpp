@@ -1,0 +1,325 @@
+#include "printing/label_sheets.h"
+
+#include "common/app_context.h"
+#include "common/draw_rule.h"
+#include "common/text.h"
+#include "data/error_report.h"
+#include "printing/code39.h"
+
+#include <cmath>
+#include <limits>
+
+namespace karvel {
+
+namespace {
+
+// clang-format off
+const QString kImpossible = QStringLiteral("L'édition des codes-barres est impossible!");
+const QString kStartMissing = QStringLiteral("Données incomplètes : Le numéro de début de série n'a pas été indiqué...");
+const QString kEndMissing = QStringLiteral("Données incomplètes : Le numéro de fin de série n'a pas été indiqué...");
+const QString kStartInvalid = QStringLiteral("Données incorrectes : Le numéro de début de série n'est pas valable...");
+const QString kEndInvalid = QStringLiteral("Données incorrectes : Le numéro de fin de série n'est pas valable...");
+const QString kEndBelowStart = QStringLiteral("Données incorrectes : Le numéro de fin de série est inférieur au numéro de début...");
+const QString kNoList = QStringLiteral("Aucune liste de codes-barres à imprimer...");
+// The count goes where the sign blank of the number leaves two blanks after "de".
+const QString kNotAMultiple = QStringLiteral("Le nombre d'étiquettes souhaité n'est pas un multiple de  %1\n\nVoulez-vous quand même continuer et ne pas imprimer une feuille d'étiquettes complète?");
+const QString kCommandsSent = QStringLiteral("L'impression des codes-barres de commande est lancée... Patientez");
+const QString kDocumentsSent = QStringLiteral("L'impression des codes-barres DOCUMENTS est lancée... Patientez");
+const QString kPupilsSent = QStringLiteral("L'impression des codes-barres ELEVES est lancée... Patientez");
+const QString kMembersSent = QStringLiteral("L'impression des codes-barres ADHERENTS EXTERIEURS est lancée... Patientez");
+// clang-format on
+
+// Bars of the command page, in pixels whatever the layout.
+constexpr double kCommandBarHeight = 400;
+
+// The largest series number: a label number the counts and the gauge can
+// still do sums with.
+constexpr qint64 kLargestSeriesNumber = std::numeric_limits<qint32>::max();
+
+// A series bound as a whole positive number; nothing for "12abc", "12.5" or -3.
+std::optional<qint64> seriesBound(const QString& text) {
+    const std::optional<double> value = parseNumber(text);
+    if (!value || *value < 1 || *value > double(kLargestSeriesNumber) ||
+        *value != std::floor(*value))
+        return std::nullopt;
+    return qint64(*value);
+}
+
+void sendJob(AppContext& ctx, const std::function<void()>& job) {
+    try {
+        job();
+    } catch (const KarvelError& error) {
+        ShowStandardError(ctx, error);
+        // The sheets are not sent, but the surface lets go of the job so the
+        // next one prints.
+        try {
+            ctx.printer.endDocument();
+        } catch (const KarvelError&) {
+        }
+    }
+}
+
+// Each text is one printed line from the left edge; a rule crosses the page
+// at the current line. The headings follow each symbol from the bottom of its
+// last bar, so they come two lines under its characters.
+void printCommandPage(AppContext& ctx, const SheetJob& job) {
+    PrinterSurface& printer = ctx.printer;
+    const LabelGrid& grid = job.grid;
+    auto blank = [&] { printer.printLine(); };
+    auto line = [&](const QString& text) { printer.printLine(text); };
+    auto rule = [&] { DrawRule(ctx); };
+    auto symbol = [&](const QString& text, double y) {
+        DrawBarcode(ctx, printer, 6 * grid.hu, y, kCommandBarHeight, job.layout.amplitude, text,
+                    true);
+    };
+    blank();
+    blank();
+    rule();
+    blank();
+    line(QStringLiteral("IMPRESSION DES CODES-BARRES DE COMMANDE"));
+    blank();
+    rule();
+    symbol(QStringLiteral("*EMPRUNT*"), 5 * grid.vu);
+    blank();
+    blank();
+    line(QStringLiteral("COMMANDE D'EMPRUNT DE DOCUMENTS"));
+    blank();
+    rule();
+    symbol(QStringLiteral("*RESTITUTION*"), 15 * grid.vu);
+    blank();
+    blank();
+    line(QStringLiteral("COMMANDE DE RESTITUTION DE DOCUMENTS"));
+    blank();
+    rule();
+    symbol(QStringLiteral("*IMPRESSION*"), 25 * grid.vu);
+    blank();
+    blank();
+    line(QStringLiteral("COMMANDE D'IMPRESSION DE LA LISTE DES DOCUMENTS RENDUS OU EMPRUNTES"));
+    blank();
+    rule();
+}
+
+} // namespace
+
+LabelGrid computeLabelGrid(const LayoutSettings& layout, double pageWidth, double pageHeight,
+                           int divisions) {
+    LabelGrid g;
+    g.W = pageWidth;
+    g.H = pageHeight;
+    g.top = std::floor(g.H / layout.height * layout.top);
+    g.bottom = std::floor(g.H / layout.height * layout.bottom);
+    g.left = std::floor(g.W / layout.width * layout.left);
+    g.right = std::floor(g.W / layout.width * layout.right);
+    g.U = g.W - g.left - g.right;
+    g.V = g.H - g.top - g.bottom;
+    g.hu = g.U / (divisions * layout.columns);
+    g.vu = g.V / (divisions * layout.rows);
+    g.barHeight = float(3 * g.vu);
+    return g;
+}
+
+LabelNumbers LabelNumbers::series(qint64 start, qint64 end) {
+    LabelNumbers n;
+    n.series_ = true;
+    n.start_ = start;
+    n.end_ = end;
+    return n;
+}
+
+LabelNumbers LabelNumbers::list(std::vector<double> items) {
+    LabelNumbers n;
+    n.series_ = false;
+    n.items_ = std::move(items);
+    return n;
+}
+
+qint64 LabelNumbers::count() const {
+    return series_ ? end_ - start_ + 1 : qint64(items_.size());
+}
+
+double LabelNumbers::at(qint64 k) const {
+    return series_ ? double(start_ + k) : items_[size_t(k)];
+}
+
+int LabelNumbers::progressAfter(qint64 k) const {
+    if (series_)
+        return end_ == start_ ? 100 : int(k * 100 / (end_ - start_));
+    return int((k + 1) * 100 / count());
+}
+
+QString formatLabelNumber(double number) {
+    // Halves go away from zero, as the "00000" format rounds them.
+    const double rounded = std::round(number);
+    const QString digits =
+        QString::number(std::abs(rounded), 'f', 0).rightJustified(5, QLatin1Char('0'));
+    return rounded < 0 ? QLatin1Char('-') + digits : digits;
+}
+
+QStringList splitList(const QString& list) {
+    QStringList items;
+    QString item;
+    for (QChar c : list) {
+        if (c == QLatin1Char('-') || c == QLatin1Char('/')) {
+            items << item;
+            item.clear();
+        } else {
+            item += c;
+        }
+    }
+    if (!item.isEmpty())
+        items << item;
+    return items;
+}
+
+std::variant<LabelNumbers, QString> readSeries(const QString& start, const QString& end) {
+    if (start.trimmed().isEmpty())
+        return kStartMissing;
+    if (end.trimmed().isEmpty())
+        return kEndMissing;
+    if (decimalValue(start) == 0)
+        return kStartInvalid;
+    if (decimalValue(end) == 0)
+        return kEndInvalid;
+    // Texts the series cannot count with ("12abc", "2.5", "-3") are refused
+    // here rather than failing halfway through the job.
+    const std::optional<qint64> first = seriesBound(start);
+    if (!first)
+        return kStartInvalid;
+    const std::optional<qint64> last = seriesBound(end);
+    if (!last)
+        return kEndInvalid;
+    // Counting up from the start would never meet such an end.
+    if (*last < *first)
+        return kEndBelowStart;
+    return LabelNumbers::series(*first, *last);
+}
+
+std::optional<LabelNumbers> readList(const QString& text) {
+    const QString list = text.trimmed();
+    if (list.isEmpty())
+        return std::nullopt;
+    std::vector<double> items;
+    for (const QString& item : splitList(list))
+        items.push_back(decimalValue(item));
+    return LabelNumbers::list(std::move(items));
+}
+
+void RefusePrinting(AppContext& ctx, const QString& firstLine, const QString& reason) {
+    ctx.dialogs.message(Icon::Information, kProgramCaption, firstLine + QLatin1Char('\n') + reason);
+}
+
+bool ConfirmIncompleteSheet(AppContext& ctx, const QString& question) {
+    ctx.answer = ctx.dialogs.message(Icon::Question, kProgramCaption, question, Buttons::YesNo);
+    return ctx.answer == AnswerYes;
+}
+
+std::optional<SheetJob> PrepareSheetJob(AppContext& ctx, int divisions) {
+    auto layout = readLayoutSettings(ctx.layout);
+    if (const QString* refusal = std::get_if<QString>(&layout)) {
+        RefusePrinting(ctx, kImpossible, *refusal);
+        return std::nullopt;
+    }
+    SheetJob job;
+    job.layout = std::get<LayoutSettings>(layout);
+    PrinterSurface& printer = ctx.printer;
+    printer.setUnit(PrinterUnit::Pixels);
+    // Whatever the main window chose, sheets print in portrait.
+    printer.setOrientation(Orientation::Portrait);
+    job.grid = computeLabelGrid(job.layout, printer.printableWidth(), printer.printableHeight(),
+                                divisions);
+    ctx.LeftMargin = job.grid.left;
+    ctx.RightMargin = job.grid.right;
+    return job;
+}
+
+void RunLabelLoop(AppContext& ctx, const SheetJob& job, const LabelNumbers& numbers,
+                  const DrawCell& draw, const Progress& progress, const QString& completion) {
+    bool sent = false;
+    sendJob(ctx, [&] {
+        const qint64 count = numbers.count();
+        qint64 k = 0;
+        while (k < count) {
+            for (int r = 1; r <= job.layout.rows && k < count; ++r) {
+                for (int c = 1; c <= job.layout.columns && k < count; ++c) {
+                    draw(r, c, formatLabelNumber(numbers.at(k)));
+                    progress(numbers.progressAfter(k));
+                    ++k;
+                }
+            }
+            // Taken only if something follows: the last one makes no empty sheet.
+            ctx.printer.newPage();
+        }
+        ctx.printer.endDocument();
+        sent = true;
+    });
+    if (sent)
+        ctx.dialogs.message(Icon::Information, kProgramCaption, completion);
+    progress(0);
+}
+
+void PrintLabelSheets(AppContext& ctx, const LabelSheetRequest& request, const Progress& progress) {
+    const std::optional<SheetJob> job = PrepareSheetJob(ctx, 5);
+    if (!job || !request.kind)
+        return;
+    const LabelGrid& grid = job->grid;
+
+    if (*request.kind == LabelKind::Commands) {
+        bool sent = false;
+        sendJob(ctx, [&] {
+            printCommandPage(ctx, *job);
+            ctx.printer.endDocument();
+            sent = true;
+        });
+        if (sent)
+            ctx.dialogs.message(Icon::Information, kProgramCaption, kCommandsSent);
+        return;
+    }
+
+    std::optional<LabelNumbers> numbers;
+    if (request.numbers == NumberChoice::Series) {
+        auto series = readSeries(request.Text1, request.Text2);
+        if (const QString* refusal = std::get_if<QString>(&series)) {
+            RefusePrinting(ctx, kImpossible, *refusal);
+            return;
+        }
+        numbers = std::get<LabelNumbers>(series);
+        const qint64 perSheet = qint64(job->layout.rows) * job->layout.columns;
+        if (numbers->count() % perSheet != 0 &&
+            !ConfirmIncompleteSheet(ctx, kNotAMultiple.arg(perSheet)))
+            return;
+    } else {
+        numbers = readList(request.Text7);
+        if (!numbers) {
+            RefusePrinting(ctx, kImpossible, kNoList);
+            return;
+        }
+    }
+
+    QString prefix;
+    QString completion;
+    switch (*request.kind) {
+    case LabelKind::Documents:
+        prefix = QStringLiteral("*DOC-");
+        completion = kDocumentsSent;
+        break;
+    case LabelKind::Pupils:
+        prefix = QStringLiteral("*ECO-");
+        completion = kPupilsSent;
+        break;
+    case LabelKind::Members:
+    case LabelKind::Commands:
+        prefix = QStringLiteral("*EXT-");
+        completion = kMembersSent;
+        break;
+    }
+    const double amplitude = job->layout.amplitude;
+    auto draw = [&](int r, int c, const QString& number) {
+        const double x = grid.left + (c - 1) * 5 * grid.hu + grid.hu;
+        const double y = grid.top + (r - 1) * 5 * grid.vu + grid.vu;
+        DrawBarcode(ctx, ctx.printer, x, y, grid.barHeight, amplitude,
+                    prefix + number + QLatin1Char('*'), true);
+    };
+    RunLabelLoop(ctx, *job, *numbers, draw, progress, completion);
+}
+
+} // namespace karvel

@@ -1,0 +1,155 @@
+#include "printing/layout_window.h"
+
+#include "common/app_context.h"
+#include "common/centre_window.h"
+#include "printing/layout_settings.h"
+
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace karvel {
+
+namespace {
+
+// Each field with the value of ctx.layout it stands for.
+struct Binding {
+    QLineEdit* field;
+    QString LayoutFields::*value;
+};
+
+} // namespace
+
+LayoutWindow::LayoutWindow(AppContext& ctx, QWidget* parent)
+    : QWidget(parent, Qt::Window), ctx_(ctx) {
+    setObjectName(QStringLiteral("Form6"));
+    setWindowTitle(QStringLiteral("KarVel - Réglages des marges et Mise en page"));
+
+    int labels = 0;
+    auto frame = [this](const char* name, const QString& caption) {
+        auto* box = new QGroupBox(caption, this);
+        box->setObjectName(QString::fromLatin1(name));
+        return box;
+    };
+    auto label = [&](QWidget* parent, const QString& text) {
+        auto* l = new QLabel(text, parent);
+        l->setObjectName(QStringLiteral("Label%1").arg(++labels));
+        return l;
+    };
+    auto field = [this](QWidget* parent, const char* name, QString LayoutFields::*value) {
+        auto* edit = new QLineEdit(parent);
+        edit->setObjectName(QString::fromLatin1(name));
+        edit->setMaximumWidth(80);
+        // Bound both ways: what is typed is the setting the next job reads.
+        connect(edit, &QLineEdit::textEdited, this,
+                [this, value](const QString& text) { ctx_.layout.*value = text; });
+        return edit;
+    };
+    auto row = [&](QFormLayout* form, QWidget* parent, const QString& caption, QLineEdit* edit,
+                   const QString& hint = {}) {
+        QWidget* right = edit;
+        if (!hint.isEmpty()) {
+            right = new QWidget(parent);
+            auto* line = new QHBoxLayout(right);
+            line->setContentsMargins(0, 0, 0, 0);
+            edit->setParent(right);
+            line->addWidget(edit);
+            line->addWidget(label(right, hint));
+            line->addStretch();
+        }
+        form->addRow(label(parent, caption), right);
+    };
+
+    QGroupBox* margins = frame("Frame1", QStringLiteral("Marges d'impression (en millimètres)"));
+    auto* marginsForm = new QFormLayout(margins);
+    Text1 = field(margins, "Text1", &LayoutFields::Text1);
+    Text2 = field(margins, "Text2", &LayoutFields::Text2);
+    Text3 = field(margins, "Text3", &LayoutFields::Text3);
+    Text4 = field(margins, "Text4", &LayoutFields::Text4);
+    row(marginsForm, margins, QStringLiteral("Marge du haut"), Text1);
+    row(marginsForm, margins, QStringLiteral("Marge du bas"), Text2);
+    row(marginsForm, margins, QStringLiteral("Marge de gauche"), Text3);
+    row(marginsForm, margins, QStringLiteral("Marge de droite"), Text4);
+
+    QGroupBox* sheet =
+        frame("Frame2", QStringLiteral("Dimensions physiques de la feuille (en millimètres)"));
+    auto* sheetForm = new QFormLayout(sheet);
+    Text5 = field(sheet, "Text5", &LayoutFields::Text5);
+    Text6 = field(sheet, "Text6", &LayoutFields::Text6);
+    row(sheetForm, sheet, QStringLiteral("Largeur de la feuille"), Text5,
+        QStringLiteral("= 210 en A4"));
+    row(sheetForm, sheet, QStringLiteral("Hauteur de la feuille"), Text6,
+        QStringLiteral("= 297 en A4"));
+
+    QGroupBox* grid = frame("Frame3", QStringLiteral("Données de mise en page"));
+    auto* gridForm = new QFormLayout(grid);
+    Text9 = field(grid, "Text9", &LayoutFields::Text9);
+    Text8 = field(grid, "Text8", &LayoutFields::Text8);
+    row(gridForm, grid, QStringLiteral("Nombre de colonnes d'étiquettes par page"), Text9);
+    row(gridForm, grid, QStringLiteral("Nombre de lignes d'étiquettes par page"), Text8);
+
+    QGroupBox* amplitude = frame("Frame4", QString());
+    auto* amplitudeForm = new QFormLayout(amplitude);
+    Text7 = field(amplitude, "Text7", &LayoutFields::Text7);
+    row(amplitudeForm, amplitude, QStringLiteral("Amplitude des codes-barres imprimés"), Text7);
+
+    SSCommand1 = new QPushButton(QStringLiteral("&Valeurs par défaut"), this);
+    SSCommand1->setObjectName(QStringLiteral("SSCommand1"));
+    SSCommand1->setToolTip(
+        QStringLiteral("Cliquez pour revenir aux valeurs par défaut du logiciel KarVel"));
+    connect(SSCommand1, &QPushButton::clicked, this, &LayoutWindow::offerDefaults);
+    SSCommand2 = new QPushButton(QStringLiteral("Sauvegarder et &Quitter"), this);
+    SSCommand2->setObjectName(QStringLiteral("SSCommand2"));
+    SSCommand2->setToolTip(QStringLiteral("Cliquez pour sauvegarder et quitter"));
+    connect(SSCommand2, &QPushButton::clicked, this, &LayoutWindow::saveAndQuit);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(SSCommand1);
+    buttons->addStretch();
+    buttons->addWidget(SSCommand2);
+    auto* layout = new QVBoxLayout(this);
+    for (QGroupBox* box : {margins, sheet, grid, amplitude})
+        layout->addWidget(box);
+    layout->addLayout(buttons);
+
+    showFields();
+    adjustSize();
+    CentreWindow(*this);
+}
+
+void LayoutWindow::showFields() {
+    const Binding bindings[] = {
+        {Text1, &LayoutFields::Text1}, {Text2, &LayoutFields::Text2}, {Text3, &LayoutFields::Text3},
+        {Text4, &LayoutFields::Text4}, {Text5, &LayoutFields::Text5}, {Text6, &LayoutFields::Text6},
+        {Text7, &LayoutFields::Text7}, {Text8, &LayoutFields::Text8}, {Text9, &LayoutFields::Text9},
+    };
+    for (const Binding& b : bindings) {
+        // A field that already shows the value keeps its cursor.
+        if (b.field->text() != ctx_.layout.*b.value)
+            b.field->setText(ctx_.layout.*b.value);
+    }
+}
+
+void LayoutWindow::showEvent(QShowEvent* event) {
+    // Start-up and the save button reload the settings while the window is hidden.
+    showFields();
+    QWidget::showEvent(event);
+}
+
+void LayoutWindow::offerDefaults() {
+    OfferDefaultLayout(ctx_);
+    showFields();
+}
+
+void LayoutWindow::saveAndQuit() {
+    const bool saved = SaveLayout(ctx_);
+    showFields();
+    if (saved)
+        hide();
+}
+
+} // namespace karvel

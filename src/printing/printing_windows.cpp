@@ -1,0 +1,49 @@
+#include "printing/printing_windows.h"
+
+#include "printing/card_window.h"
+#include "printing/label_sheet_window.h"
+#include "printing/layout_window.h"
+
+namespace karvel {
+
+namespace {
+
+void bringUp(QWidget& window) {
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
+} // namespace
+
+PrintingWindows::PrintingWindows(AppContext& ctx) : ctx_(ctx) {}
+
+PrintingWindows::~PrintingWindows() = default;
+
+LayoutWindow& PrintingWindows::layoutWindow() {
+    if (!Form6)
+        Form6 = std::make_unique<LayoutWindow>(ctx_);
+    return *Form6;
+}
+
+LabelSheetWindow& PrintingWindows::labelSheetWindow() {
+    if (!Form1)
+        Form1 = std::make_unique<LabelSheetWindow>(ctx_, layoutWindow());
+    return *Form1;
+}
+
+CardWindow& PrintingWindows::cardWindow() {
+    if (!Form7)
+        Form7 = std::make_unique<CardWindow>(ctx_, layoutWindow());
+    return *Form7;
+}
+
+void PrintingWindows::showLabelSheets() {
+    bringUp(labelSheetWindow());
+}
+
+void PrintingWindows::showBorrowerCards() {
+    bringUp(cardWindow());
+}
+
+} // namespace karvel
