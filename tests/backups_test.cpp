@@ -140,20 +140,32 @@ TEST_F(BackupsTest, CopyIsConsistentWhileAnotherProgramWrites) {
         Database other(school.catalogue());
         auto insert = other.prepare("INSERT INTO vok(inventaire, titre) VALUES (?1, 'ajout')");
         for (int i = 0; !stop && i < 5000; ++i) {
-            insert->reset();
-            insert->bind(1, QString("A%1").arg(i));
-            insert->run();
-            ++written;
+            try {
+                insert->reset();
+                insert->bind(1, QString("A%1").arg(i));
+                insert->run();
+                ++written;
+            } catch (const KarvelError&) {
+                // Kept waiting past the busy timeout by a copy: the next row is tried.
+            }
+            // Another program works at a person's pace, not in a tight loop
+            // that would keep every reader out.
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
     });
     while (written < 20)
         std::this_thread::yield();
     for (int day = 10; day < 15; ++day) {
         t.clock.set(QDateTime(QDate(2026, 3, day), QTime(9, 0)));
-        MakeBackups(t.ctx);
+        const QStringList copies = MakeBackups(t.ctx);
         const QString copy = inData(QString("VOK_%1.BAK").arg(day));
-        EXPECT_EQ(Database(copy, Database::Mode::ReadOnly).integrityCheck(), "ok");
-        EXPECT_GE(rowCount(copy, "vok"), 300);
+        ASSERT_TRUE(copies.contains(copy)) << day;
+        try {
+            EXPECT_EQ(Database(copy, Database::Mode::ReadOnly).integrityCheck(), "ok");
+            EXPECT_GE(rowCount(copy, "vok"), 300);
+        } catch (const KarvelError& error) {
+            ADD_FAILURE() << error.what();
+        }
     }
     stop = true;
     writer.join();

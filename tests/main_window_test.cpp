@@ -19,10 +19,6 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-void PrintTo(const QString& text, std::ostream* os) {
-    *os << '"' << text.toStdString() << '"';
-}
-
 using namespace karvel;
 
 namespace {
@@ -91,7 +87,7 @@ TEST_F(MainWindowTest, MenuBarFollowsTheTable) {
         "menufichierindex0 &Fichier",
         "  menufichierindex1 &Quitter",
         "menugestionindex0 &Gestion des prêts",
-        "  menugestionindex1 &Gestion des prêts par lecture des codes-barres (off)",
+        "  menugestionindex1 &Gestion des prêts par lecture des codes-barres",
         "menuéditionindex0 &Edition des Codes-Barres et Cartes",
         "  menuéditionindex1 Edition des &Codes-barres (off)",
         "  menuéditionindex2 -",

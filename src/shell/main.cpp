@@ -6,7 +6,7 @@
 #include "desk/stocktaking.h"
 #include "platform/qt_desktop.h"
 #include "platform/qt_dialogs.h"
-#include "platform/recording_printer.h"
+#include "platform/qt_printer.h"
 #include "printing/printing_windows.h"
 #include "shell/main_window.h"
 #include "shell/presentation_window.h"
@@ -28,10 +28,16 @@ int main(int argc, char* argv[]) {
     karvel::QtDialogs dialogs;
     karvel::SystemClock clock;
     karvel::FileSystem files;
-    // Replaced by the default printer once the Qt printer surface lands.
-    karvel::RecordingPrinter printer;
+    // PDF files made when no printer is installed go to the data folder,
+    // which is known only once start-up has run.
+    karvel::AppContext* context = nullptr;
+    const std::unique_ptr<karvel::PrinterSurface> printer =
+        karvel::makeDefaultPrinter(dialogs, files, clock, [&context] {
+            return context ? context->dataFolder : QDir::currentPath();
+        });
     karvel::QtDesktop desktop;
-    karvel::AppContext ctx(dialogs, clock, files, printer);
+    karvel::AppContext ctx(dialogs, clock, files, *printer);
+    context = &ctx;
     ctx.desktop = &desktop;
 
     auto splash = std::make_unique<karvel::PresentationWindow>();

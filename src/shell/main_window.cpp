@@ -1,10 +1,12 @@
 #include "shell/main_window.h"
 
 #include "common/app_context.h"
+#include "desk/loan_desk_window.h"
 
 #include <QCloseEvent>
 #include <QMenuBar>
 #include <QScreen>
+#include <QShowEvent>
 
 namespace karvel {
 
@@ -38,6 +40,7 @@ MainWindow::MainWindow(AppContext& ctx, QuitActions quit, QWidget* parent)
     setWindowState(Qt::WindowMaximized);
 
     quitter = new QuitWindow(std::move(quit), this);
+    Form2 = new LoanDeskWindow(ctx_, this);
     buildMenus();
 }
 
@@ -52,6 +55,7 @@ void MainWindow::buildMenus() {
         addMenu(bar, QStringLiteral("menugestionindex0"), QStringLiteral("&Gestion des prêts"));
     menugestionindex1 = addEntry(gestion, QStringLiteral("menugestionindex1"),
                                  QStringLiteral("&Gestion des prêts par lecture des codes-barres"));
+    connect(menugestionindex1, &QAction::triggered, this, &MainWindow::openLoanDesk);
 
     QMenu* edition = addMenu(bar, QStringLiteral("menuéditionindex0"),
                              QStringLiteral("&Edition des Codes-Barres et Cartes"));
@@ -91,8 +95,7 @@ void MainWindow::buildMenus() {
     connect(addEntry(aide, QStringLiteral("menuaideindex6"), QStringLiteral("Info &Version")),
             &QAction::triggered, this, [this] { ShowVersionBox(ctx_); });
 
-    for (QAction* later :
-         {menugestionindex1, menuéditionindex1, menuéditionindex3, menuinventaireindex1})
+    for (QAction* later : {menuéditionindex1, menuéditionindex3, menuinventaireindex1})
         later->setEnabled(false);
 }
 
@@ -100,6 +103,20 @@ void MainWindow::showQuitWindow() {
     quitter->show();
     quitter->raise();
     quitter->activateWindow();
+}
+
+void MainWindow::openLoanDesk() {
+    Form2->open();
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!loanDeskOpened_) {
+        loanDeskOpened_ = true;
+        // Once the main window is up: a window system activates what it has
+        // just shown, which would take the focus from the reading field.
+        QMetaObject::invokeMethod(this, &MainWindow::openLoanDesk, Qt::QueuedConnection);
+    }
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -14,16 +14,20 @@ class QAction;
 namespace karvel {
 
 struct AppContext;
+class LoanDeskWindow;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
   public:
     MainWindow(AppContext& ctx, QuitActions quit, QWidget* parent = nullptr);
 
-    // Entries whose windows come later. They stay disabled until their window
-    // connects to triggered() and enables them. Opening the loan desk when
-    // the main window first shows comes with the loan desk too.
+    // Shows the loan desk and puts the focus in its reading field.
     QAction* loanDeskAction() const { return menugestionindex1; }
+    LoanDeskWindow& loanDesk() const { return *Form2; }
+    void openLoanDesk();
+
+    // Entries whose windows come later. They stay disabled until their window
+    // connects to triggered() and enables them.
     QAction* labelSheetsAction() const { return menuéditionindex1; }
     QAction* borrowerCardsAction() const { return menuéditionindex3; }
     QAction* stocktakingAction() const { return menuinventaireindex1; }
@@ -33,6 +37,8 @@ class MainWindow : public QMainWindow {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    // The first showing opens the loan desk: the program starts ready to read.
+    void showEvent(QShowEvent* event) override;
 
   private:
     void buildMenus();
@@ -42,6 +48,8 @@ class MainWindow : public QMainWindow {
     AppContext& ctx_;
     std::function<void(int)> endProgram_;
     QuitWindow* quitter;
+    LoanDeskWindow* Form2;
+    bool loanDeskOpened_ = false;
     // The orientation last set through the menu, which the check marks show.
     std::optional<Orientation> chosenOrientation_;
 

@@ -1,0 +1,317 @@
+#include "desk/loan_desk_window.h"
+
+#include "common/app_context.h"
+#include "common/centre_window.h"
+#include "data/error_report.h"
+#include "desk/action_choice_window.h"
+#include "desk/borrower_choice_window.h"
+#include "desk/choice_lists.h"
+#include "desk/document_choice_window.h"
+#include "desk/interpreter.h"
+#include "desk/loan_list.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPainter>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <QValidator>
+
+namespace karvel {
+
+namespace {
+
+// Letters become capitals as they are typed; the cursor stays after the
+// character just typed even when a capital is longer ("ß" gives "SS").
+class UpperCaseValidator final : public QValidator {
+  public:
+    using QValidator::QValidator;
+    State validate(QString& input, int& pos) const override {
+        const QString upper = input.toUpper();
+        if (upper != input) {
+            pos = int(input.left(pos).toUpper().size());
+            input = upper;
+        }
+        return Acceptable;
+    }
+};
+
+// The validate button's picture: a barcode under a tick.
+QPixmap validatePicture() {
+    QPixmap picture(48, 32);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    const int bars[] = {2, 1, 1, 3, 1, 2, 1, 1, 2, 1, 3, 1};
+    int x = 4;
+    for (size_t i = 0; i < std::size(bars); ++i) {
+        if (i % 2 == 0)
+            painter.fillRect(x, 12, bars[i], 18, Qt::black);
+        x += bars[i] + 1;
+    }
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(0, 140, 0), 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    const QPointF tick[] = {{30, 10}, {35, 16}, {45, 3}};
+    painter.drawPolyline(tick, 3);
+    return picture;
+}
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption,
+                        const QString& hint) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setToolTip(hint);
+    return button;
+}
+
+QLineEdit* makeField(QWidget* parent, const char* name) {
+    auto* field = new QLineEdit(parent);
+    field->setObjectName(QString::fromLatin1(name));
+    return field;
+}
+
+// A caption the interpreter writes, drawn as a sunken field.
+QLabel* makeCaption(QWidget* parent, const char* name) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    label->setMinimumWidth(90);
+    return label;
+}
+
+} // namespace
+
+LoanDeskWindow::LoanDeskWindow(AppContext& ctx, QWidget* parent)
+    : QWidget(parent, Qt::Window), ctx_(ctx) {
+    setObjectName(QStringLiteral("Form2"));
+    setWindowTitle(
+        QStringLiteral("KarVel pour La VOK - Gestion des Prêts par lecture de codes-barres"));
+
+    // Reading.
+    auto* reading = new QGroupBox(QStringLiteral("Lecture du code-barres"), this);
+    reading->setObjectName(QStringLiteral("Frame1"));
+    Label7 = new QLabel(QStringLiteral("Lecture du code-barres"), reading);
+    Label7->setObjectName(QStringLiteral("Label7"));
+    Text1 = makeField(reading, "Text1");
+    Text1->setValidator(new UpperCaseValidator(Text1));
+    Label7->setBuddy(Text1);
+    SSCommand3 = makeButton(reading, "SSCommand3", QString(),
+                            QStringLiteral("Cliquez pour valider le code-barres"));
+    SSCommand3->setIcon(validatePicture());
+    SSCommand3->setIconSize(QSize(48, 32));
+    SSCommand3->setAccessibleName(SSCommand3->toolTip());
+    auto* readingLayout = new QHBoxLayout(reading);
+    readingLayout->addWidget(Label7);
+    readingLayout->addWidget(Text1, 1);
+    readingLayout->addWidget(SSCommand3);
+
+    // Analysis: what the interpreter understood, and the choices by hand.
+    auto* analysis = new QGroupBox(QStringLiteral("Analyse de la lecture du code-barres"), this);
+    analysis->setObjectName(QStringLiteral("Frame2"));
+    Text2 = makeField(analysis, "Text2");
+    Text3 = makeField(analysis, "Text3");
+    Text4 = makeField(analysis, "Text4");
+    // Only the interpreter writes them: a hand-typed action or borrower would
+    // not match the borrower's kind and number shown below.
+    for (QLineEdit* field : {Text2, Text3, Text4}) {
+        field->setReadOnly(true);
+        field->setFocusPolicy(Qt::ClickFocus);
+    }
+    SSCommand4 =
+        makeButton(analysis, "SSCommand4", QStringLiteral("Action"),
+                   QStringLiteral("Cliquez pour sélectionner manuellement l'action à effectuer"));
+    SSCommand5 =
+        makeButton(analysis, "SSCommand5", QStringLiteral("Emprunteur"),
+                   QStringLiteral("Cliquez pour sélectionner manuellement l'emprunteur concerné"));
+    SSCommand6 =
+        makeButton(analysis, "SSCommand6", QStringLiteral("Documents"),
+                   QStringLiteral("Cliquez pour sélectionner manuellement le document concerné"));
+    auto* analysisLayout = new QGridLayout(analysis);
+    analysisLayout->addWidget(Text2, 0, 0);
+    analysisLayout->addWidget(Text3, 0, 1);
+    analysisLayout->addWidget(Text4, 0, 2);
+    analysisLayout->addWidget(SSCommand4, 1, 0);
+    analysisLayout->addWidget(SSCommand5, 1, 1);
+    analysisLayout->addWidget(SSCommand6, 1, 2);
+
+    // What the desk shows of the action, the borrower and the documents.
+    auto* view =
+        new QGroupBox(QStringLiteral("Visualisation de la lecture des codes-barres"), this);
+    view->setObjectName(QStringLiteral("Frame3"));
+    const QString headings[] = {QStringLiteral("Action sur la base de données"),
+                                QStringLiteral("Emprunteur identifié"),
+                                QStringLiteral("Liste des documents")};
+    auto* viewLayout = new QGridLayout(view);
+    for (int i = 0; i < 3; ++i) {
+        // One control array of three captions, told apart by their index.
+        auto* heading = new QLabel(headings[i], view);
+        heading->setObjectName(QStringLiteral("Label8"));
+        heading->setProperty("index", i);
+        viewLayout->addWidget(heading, i, 0, Qt::AlignTop);
+    }
+    Label4 = makeCaption(view, "Label4");
+    Label5 = makeCaption(view, "Label5");
+    Label6 = makeCaption(view, "Label6");
+    Label9 = makeCaption(view, "Label9");
+    List1 = new QListWidget(view);
+    List1->setObjectName(QStringLiteral("List1"));
+    List1->setFocusPolicy(Qt::ClickFocus);
+    auto* borrower = new QHBoxLayout;
+    borrower->addWidget(Label5);
+    borrower->addWidget(Label6);
+    borrower->addWidget(Label9, 1);
+    viewLayout->addWidget(Label4, 0, 1);
+    viewLayout->addLayout(borrower, 1, 1);
+    viewLayout->addWidget(List1, 2, 1);
+    viewLayout->setColumnStretch(1, 1);
+
+    SSCommand7 = makeButton(this, "SSCommand7", QStringLiteral("&Imprimer"),
+                            QStringLiteral("Cliquez pour imprimer"));
+    SSCommand2 = makeButton(this, "SSCommand2", QStringLiteral("&Quitter"),
+                            QStringLiteral("Cliquez pour quitter la gestion des prêts"));
+    SSCommand1 =
+        makeButton(this, "SSCommand1", QStringLiteral("&Nouvelle lecture de codes-barres"),
+                   QStringLiteral("Cliquez pour effectuer une nouvelle lecture de codes-barres"));
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(SSCommand7);
+    bottom->addStretch();
+    bottom->addWidget(SSCommand1);
+    bottom->addWidget(SSCommand2);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(reading);
+    layout->addWidget(analysis);
+    layout->addWidget(view, 1);
+    layout->addLayout(bottom);
+
+    connect(SSCommand3, &QPushButton::clicked, this, &LoanDeskWindow::validateReading);
+    // Readers end each code with Enter, which must do exactly what the click does.
+    connect(Text1, &QLineEdit::returnPressed, SSCommand3, &QPushButton::click);
+    connect(SSCommand1, &QPushButton::clicked, this, &LoanDeskWindow::newReading);
+    connect(SSCommand2, &QPushButton::clicked, this, &LoanDeskWindow::closeLoanDesk);
+    connect(SSCommand7, &QPushButton::clicked, this, &LoanDeskWindow::printList);
+    connect(SSCommand4, &QPushButton::clicked, this, &LoanDeskWindow::chooseAction);
+    connect(SSCommand5, &QPushButton::clicked, this, &LoanDeskWindow::chooseBorrower);
+    connect(SSCommand6, &QPushButton::clicked, this, &LoanDeskWindow::chooseDocument);
+
+    resize(640, 520);
+    CentreWindow(*this);
+}
+
+DeskState LoanDeskWindow::state() const {
+    DeskState desk;
+    desk.Text1 = Text1->text();
+    desk.Text2 = Text2->text();
+    desk.Text3 = Text3->text();
+    desk.Text4 = Text4->text();
+    desk.Label4 = Label4->text();
+    desk.Label5 = Label5->text();
+    desk.Label6 = Label6->text();
+    desk.Label9 = Label9->text();
+    for (int i = 0; i < List1->count(); ++i)
+        desk.List1.push_back(List1->item(i)->text());
+    return desk;
+}
+
+void LoanDeskWindow::showState(const DeskState& desk) {
+    Text1->setText(desk.Text1);
+    Text2->setText(desk.Text2);
+    Text3->setText(desk.Text3);
+    Text4->setText(desk.Text4);
+    Label4->setText(desk.Label4);
+    Label5->setText(desk.Label5);
+    Label6->setText(desk.Label6);
+    Label9->setText(desk.Label9);
+    if (desk.List1 != state().List1) {
+        List1->clear();
+        List1->addItems(desk.List1);
+        List1->scrollToBottom();
+    }
+    if (desk.focusReading)
+        focusReading();
+}
+
+void LoanDeskWindow::focusReading() {
+    raise();
+    activateWindow();
+    Text1->setFocus();
+}
+
+void LoanDeskWindow::open() {
+    show();
+    focusReading();
+}
+
+void LoanDeskWindow::read(const QString& reading) {
+    Text1->setText(reading);
+    focusReading();
+    SSCommand3->click();
+}
+
+void LoanDeskWindow::validateReading() {
+    DeskState desk = state();
+    RunReportingErrors(ctx_, [&] { InterpretReading(ctx_, desk); });
+    showState(desk);
+}
+
+void LoanDeskWindow::newReading() {
+    DeskState desk = state();
+    ResetLoanDesk(desk);
+    showState(desk);
+}
+
+void LoanDeskWindow::closeLoanDesk() {
+    newReading();
+    hide();
+}
+
+void LoanDeskWindow::closeEvent(QCloseEvent* event) {
+    newReading();
+    event->accept();
+}
+
+void LoanDeskWindow::printList() {
+    PrintLoanList(ctx_, state());
+}
+
+void LoanDeskWindow::chooseAction() {
+    if (!Form5)
+        Form5 = new ActionChoiceWindow([this](const QString& reading) { read(reading); }, this);
+    Form5->show();
+    Form5->raise();
+    Form5->activateWindow();
+}
+
+void LoanDeskWindow::chooseBorrower() {
+    QStringList classes;
+    if (!RunReportingErrors(ctx_, [&] { classes = ClassEntries(ctx_); }))
+        return;
+    if (!Form3)
+        Form3 = new BorrowerChoiceWindow(
+            ctx_, [this](const QString& reading) { read(reading); }, this);
+    Form3->setClasses(classes);
+    Form3->show();
+    Form3->raise();
+    Form3->activateWindow();
+}
+
+void LoanDeskWindow::chooseDocument() {
+    if (!Form4)
+        Form4 = new DocumentChoiceWindow([this](const QString& reading) { read(reading); }, this);
+    // Built once: the catalogue is walked again only while the list is empty.
+    if (!Form4->hasLines()) {
+        QStringList lines;
+        ctx_.dialogs.setBusy(true);
+        if (!RunReportingErrors(ctx_, [&] { lines = DocumentLines(ctx_); }))
+            return;
+        ctx_.dialogs.setBusy(false);
+        Form4->setLines(lines);
+    }
+    Form4->showList();
+}
+
+} // namespace karvel
