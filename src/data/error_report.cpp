@@ -6,6 +6,7 @@
 #include "data/repair.h"
 
 #include <QFileInfo>
+#include <algorithm>
 
 namespace karvel {
 
@@ -13,6 +14,17 @@ namespace {
 
 const QString kDamagedText = QStringLiteral("Certains fichiers sont endommagés ou corrompus !!!\n"
                                             "(...suite à une opération d'écriture incomplète...)");
+
+// A folder as it is typed in a shell: between double quotes, or single
+// quotes when it holds a character that double quotes would not protect.
+QString shellQuoted(const QString& path) {
+    static const QString special = QStringLiteral("\"$`\\!");
+    if (std::none_of(path.begin(), path.end(), [](QChar c) { return special.contains(c); }))
+        return QLatin1Char('"') + path + QLatin1Char('"');
+    QString escaped = path;
+    escaped.replace(QLatin1Char('\''), QStringLiteral("'\\''"));
+    return QLatin1Char('\'') + escaped + QLatin1Char('\'');
+}
 
 void repairAll(AppContext& ctx) {
     // No link may keep a file open while it is swapped for its repaired copy.
@@ -85,13 +97,16 @@ ErrorOutcome ExplainError(AppContext& ctx, const KarvelError& error) {
     }
     case ErrUnrecognisedFormat: {
         // A Jet file written on Windows is not damaged: it is never repaired nor touched.
+        // The message gives the command that converts it, ready to be typed.
         const QFileInfo file(error.path());
+        const QString folder = ctx.dataFolder.isEmpty() ? file.absolutePath() : ctx.dataFolder;
         ctx.dialogs.message(
             Icon::Critical, kProgramCaption,
             QStringLiteral("Le fichier %1 du dossier %2 est une base de données créée sous "
                            "Windows (Microsoft Jet ou Access).\nIl doit d'abord être converti "
-                           "pour KarVel pour Linux.\nKarVel va s'arrêter sans le modifier.")
-                .arg(file.fileName(), file.absolutePath()));
+                           "pour KarVel pour Linux.\nCommande à lancer dans un terminal :\n"
+                           "karvel-convert %3\nKarVel va s'arrêter sans le modifier.")
+                .arg(file.fileName(), file.absolutePath(), shellQuoted(folder)));
         return ErrorOutcome::EndProgram;
     }
     case ErrLockingUnavailable:

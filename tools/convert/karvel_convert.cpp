@@ -1,0 +1,75 @@
+// karvel-convert DATA_FOLDER [PUPILS_FOLDER]: converts a school's Jet database
+// files, brought over from Windows, into KarVel files (see convert_folder.h).
+#include "convert_folder.h"
+
+#include "data/folders.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+void print(std::FILE* stream, const QString& text) {
+    std::fputs(text.toUtf8().constData(), stream);
+    std::fflush(stream);
+}
+
+const QString kUsage = QStringLiteral(
+    "Usage : karvel-convert DOSSIER_DES_DONNÉES [DOSSIER_DES_ÉLÈVES]\n"
+    "Convertit VOK.MDB, MEMBRES.MDB, COTATION.MDB (dossier des données) et LEMAVORI.MDB\n"
+    "(dossier des élèves) venus de Windows (Microsoft Jet ou Access) en bases KarVel.\n"
+    "Chaque original est gardé à côté, sous le nom FICHIER.jet ; un fichier déjà au format\n"
+    "KarVel n'est pas touché. Le dossier des élèves est par défaut celui que KarVel prend :\n"
+    "le dossier LEMAVORI voisin d'un dossier LAVOK, s'il contient LEMAVORI.MDB.\n");
+
+int refuse(const QString& message) {
+    print(stderr, QStringLiteral("karvel-convert : ") + message + QLatin1Char('\n') + kUsage);
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // libmdb gives texts in the character set this variable names; KarVel's are UTF-8.
+    ::unsetenv("MDB_ICONV");
+    QCoreApplication app(argc, argv);
+    const QStringList args = QCoreApplication::arguments().mid(1);
+    QStringList folders;
+    for (const QString& arg : args) {
+        if (arg == QLatin1String("-h") || arg == QLatin1String("--help")) {
+            print(stdout, kUsage);
+            return 0;
+        }
+        if (arg.startsWith(QLatin1Char('-')))
+            return refuse(QStringLiteral("option inconnue : ") + arg + QLatin1Char('.'));
+        folders << arg;
+    }
+    if (folders.isEmpty())
+        return refuse(QStringLiteral("indiquez le dossier des données."));
+    if (folders.size() > 2)
+        return refuse(QStringLiteral("deux dossiers au plus."));
+
+    const karvel::Folders found = karvel::resolveFolders(QDir(folders[0]).absolutePath());
+    const QString pupils = folders.size() > 1
+                               ? karvel::resolveFolders(QDir(folders[1]).absolutePath()).data
+                               : found.pupils;
+
+    // KARVEL_CONVERT_CRASH_AT=link or rename kills the tool at that step, as a
+    // power cut would: the tests show that the Jet data survives it.
+    const QString crashAt = qEnvironmentVariable("KARVEL_CONVERT_CRASH_AT");
+    karvel::convert::StepHook hook;
+    if (!crashAt.isEmpty())
+        hook = [crashAt](const QString& step) {
+            if (step == crashAt)
+                std::raise(SIGKILL);
+        };
+
+    const karvel::convert::FolderSummary summary = karvel::convert::convertFolders(
+        found.data.isEmpty() ? QStringLiteral("/") : found.data, pupils,
+        [](const QString& line) { print(stdout, line + QLatin1Char('\n')); }, hook);
+    const bool foundAny = summary.converted + summary.alreadyKarvel + summary.failed > 0;
+    return summary.failed == 0 && foundAny ? 0 : 1;
+}
