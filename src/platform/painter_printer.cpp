@@ -25,11 +25,16 @@ void PainterPrinter::startJob(Orientation orientation) {
 }
 
 void PainterPrinter::startSheet() {
+    flushInk();
     if (!device_->newPage())
         throw makeError(ErrDeviceIo);
 }
 
 void PainterPrinter::paintText(const QPointF& topLeft, const QString& text, const QFont& font) {
+    // Black bars may wait across black text: where they meet, the ink is the same.
+    endRun();
+    if (inkColour_ != QColor(Qt::black))
+        flushInk();
     painter_.setFont(font);
     painter_.setPen(Qt::black);
     // QPainter places text by its baseline; the position is the top of the line.
@@ -42,8 +47,11 @@ void PainterPrinter::paintLine(const QPointF& from, const QPointF& to, const QCo
     // A line covers the pixels from its start up to, not including, its end,
     // so a bar of height h from y is exactly h pixels tall.
     if (a.x() == b.x()) {
-        fillPixels(QRect(a.x(), std::min(a.y(), b.y()), 1, std::abs(b.y() - a.y())), colour);
-    } else if (a.y() == b.y()) {
+        addColumn(QRect(a.x(), std::min(a.y(), b.y()), 1, std::abs(b.y() - a.y())), colour);
+        return;
+    }
+    flushInk();
+    if (a.y() == b.y()) {
         fillPixels(QRect(std::min(a.x(), b.x()), a.y(), std::abs(b.x() - a.x()), 1), colour);
     } else {
         // A pen one device pixel wide; a zero width would be a hairline whose
@@ -58,7 +66,53 @@ void PainterPrinter::fillPixels(const QRect& pixels, const QColor& colour) {
         painter_.fillRect(pixels, colour);
 }
 
+void PainterPrinter::addColumn(const QRect& column, const QColor& colour) {
+    if (column.isEmpty())
+        return;
+    if (!run_.isEmpty() && colour == runColour_ && column.top() == run_.top() &&
+        column.height() == run_.height()) {
+        // The same column again adds no ink.
+        if (column.left() >= run_.left() && column.left() <= run_.right())
+            return;
+        if (column.left() == run_.right() + 1) {
+            run_.setRight(column.left());
+            return;
+        }
+    }
+    endRun();
+    run_ = column;
+    runColour_ = colour;
+    if (!mergedRuns_)
+        flushInk();
+}
+
+void PainterPrinter::endRun() {
+    if (run_.isEmpty())
+        return;
+    if (!ink_.empty() && inkColour_ != runColour_)
+        flushInk();
+    ink_.push_back(run_);
+    inkColour_ = runColour_;
+    run_ = QRect();
+}
+
+void PainterPrinter::flushInk() {
+    endRun();
+    if (ink_.empty())
+        return;
+    // Without a pen a rectangle covers exactly its own pixels.
+    painter_.setPen(Qt::NoPen);
+    painter_.setBrush(inkColour_);
+    painter_.drawRects(ink_.data(), int(ink_.size()));
+    painter_.setBrush(Qt::NoBrush);
+    ink_.clear();
+}
+
 void PainterPrinter::finishJob(bool failed) {
+    if (!failed && painter_.isActive())
+        flushInk();
+    run_ = QRect();
+    ink_.clear();
     if (failed && painter_.isActive())
         abortDevice();
     if (painter_.isActive())

@@ -1,0 +1,234 @@
+// Label and card pages written to PDF through the QPainter surface,
+// rasterised by poppler and read back by ZBar: every symbol must scan, and
+// at the PDF's own resolution every bar must cover exactly the pixels the
+// recorded lines name.
+
+#include "platform/painter_printer.h"
+#include "printing/borrower_cards.h"
+#include "printing/code39.h"
+#include "test_data.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QImageReader>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <set>
+#include <zbar.h>
+
+using namespace karvel;
+using namespace karvel::test;
+
+namespace {
+
+// The page as poppler renders it, in grey levels.
+QImage rasterise(const QString& pdf, int dpi, int page) {
+    const QString out = pdf + QStringLiteral("-%1-%2").arg(dpi).arg(page);
+    QProcess p;
+    p.start(QStringLiteral(KARVEL_PDFTOPPM),
+            {"-r", QString::number(dpi), "-gray", "-f", QString::number(page), "-l",
+             QString::number(page), "-singlefile", pdf, out});
+    if (!p.waitForFinished(60000) || p.exitCode() != 0) {
+        ADD_FAILURE() << "pdftoppm failed: " << p.readAllStandardError().toStdString();
+        return {};
+    }
+    // A 600 dpi A4 page is 33 MB of grey; Qt's default limit is 128 MB but
+    // counts 4 bytes a pixel.
+    QImageReader::setAllocationLimit(512);
+    QImage image(out + ".pgm");
+    QFile::remove(out + ".pgm");
+    return image.convertToFormat(QImage::Format_Grayscale8);
+}
+
+// Every Code 39 symbol ZBar finds in `area` of the image.
+QStringList scan(const QImage& image, const QRect& area) {
+    // Outside the page QImage::copy fills black, which would eat the quiet zone.
+    const QImage part =
+        image.copy(area.intersected(image.rect())).convertToFormat(QImage::Format_Grayscale8);
+    QByteArray pixels;
+    pixels.reserve(part.width() * part.height());
+    for (int y = 0; y < part.height(); ++y)
+        pixels.append(reinterpret_cast<const char*>(part.constScanLine(y)), part.width());
+
+    zbar::zbar_image_scanner_t* scanner = zbar::zbar_image_scanner_create();
+    zbar::zbar_image_scanner_set_config(scanner, zbar::ZBAR_NONE, zbar::ZBAR_CFG_ENABLE, 0);
+    zbar::zbar_image_scanner_set_config(scanner, zbar::ZBAR_CODE39, zbar::ZBAR_CFG_ENABLE, 1);
+    // The bars stand upright: rows every 4 pixels are enough, columns are not read.
+    zbar::zbar_image_scanner_set_config(scanner, zbar::ZBAR_NONE, zbar::ZBAR_CFG_X_DENSITY, 0);
+    zbar::zbar_image_scanner_set_config(scanner, zbar::ZBAR_NONE, zbar::ZBAR_CFG_Y_DENSITY, 4);
+    zbar::zbar_image_t* zimage = zbar::zbar_image_create();
+    zbar::zbar_image_set_format(zimage, zbar_fourcc('Y', '8', '0', '0'));
+    zbar::zbar_image_set_size(zimage, unsigned(part.width()), unsigned(part.height()));
+    zbar::zbar_image_set_data(zimage, pixels.constData(), unsigned(pixels.size()), nullptr);
+    zbar::zbar_scan_image(scanner, zimage);
+    QStringList found;
+    for (const zbar::zbar_symbol_t* s = zbar::zbar_image_first_symbol(zimage); s;
+         s = zbar::zbar_symbol_next(s))
+        found << QString::fromUtf8(zbar::zbar_symbol_get_data(s));
+    zbar::zbar_image_destroy(zimage);
+    zbar::zbar_image_scanner_destroy(scanner);
+    return found;
+}
+
+// The dark columns of one row of pixels, between `from` and `to`.
+std::set<int> darkColumns(const QImage& image, int y, int from, int to) {
+    std::set<int> dark;
+    const uchar* row = image.constScanLine(y);
+    for (int x = std::max(from, 0); x < std::min(to, image.width()); ++x)
+        if (row[x] < 128)
+            dark.insert(x);
+    return dark;
+}
+
+// Widths of the runs of dark and of light pixels between the first and the
+// last dark column.
+std::pair<std::set<int>, std::set<int>> runWidths(const std::set<int>& dark) {
+    std::set<int> bars, spaces;
+    int start = *dark.begin();
+    int previous = start;
+    for (auto it = std::next(dark.begin()); it != dark.end(); ++it) {
+        if (*it != previous + 1) {
+            bars.insert(previous - start + 1);
+            spaces.insert(*it - previous - 1);
+            start = *it;
+        }
+        previous = *it;
+    }
+    bars.insert(previous - start + 1);
+    return {bars, spaces};
+}
+
+struct Scan : ::testing::Test {
+    QTemporaryDir dir;
+    TestContext t;
+    QString file;
+    PdfPrinter pdf{t.dialogs, t.files, t.clock, [this] { return PdfTarget{file, false}; }};
+    AppContext ctx{t.dialogs, t.clock, t.files, pdf};
+
+    // A4 as Qt sizes it, at 600 dpi.
+    static constexpr double kW = 4958;
+    static constexpr double kH = 7017;
+
+    void labels(const QString& name, const QString& amplitude, const QString& columns,
+                const QString& rows, const QString& list) {
+        file = dir.path() + "/" + name + ".pdf";
+        ctx.layout.Text7 = amplitude;
+        ctx.layout.Text9 = columns;
+        ctx.layout.Text8 = rows;
+        PrintLabelSheets(ctx, {LabelKind::Documents, NumberChoice::List, {}, {}, list}, [](int) {});
+        ASSERT_TRUE(QFileInfo::exists(file));
+    }
+    // The cell of a label, in pixels of a raster at `dpi`, up to where the
+    // symbol of the next cell starts: a symbol may run past its cell.
+    static QRect cell(int row, int column, int columns, int rows, int dpi) {
+        const double w = kW / columns, h = kH / rows, s = dpi / 600.0;
+        return QRectF((column - 1) * w * s, (row - 1) * h * s, w * 1.18 * s, h * s).toRect();
+    }
+};
+
+TEST_F(Scan, EveryLabelOfAFullPageScansAtEachAmplitude) {
+    QStringList numbers;
+    for (int i = 1; i <= 16; ++i)
+        numbers << QString::number(i);
+    for (const char* amplitude : {"2", "4", "9"}) {
+        labels(QStringLiteral("a%1").arg(amplitude), amplitude, "2", "8", numbers.join('-'));
+        for (int dpi : {300, 600}) {
+            const QImage page = rasterise(file, dpi, 1);
+            ASSERT_FALSE(page.isNull());
+            for (int i = 0; i < 16; ++i) {
+                const QRect area = cell(i / 2 + 1, i % 2 + 1, 2, 8, dpi);
+                EXPECT_EQ(scan(page, area),
+                          QStringList{QStringLiteral("DOC-%1").arg(i + 1, 5, 10, QLatin1Char('0'))})
+                    << "amplitude " << amplitude << ", " << dpi << " dpi, label " << i + 1;
+            }
+        }
+    }
+}
+
+TEST_F(Scan, BarsCoverExactlyTheRecordedPixels) {
+    for (int amplitude : {2, 4, 9}) {
+        labels(QStringLiteral("w%1").arg(amplitude), QString::number(amplitude), "2", "8", "17");
+        const QImage page = rasterise(file, 600, 1);
+        ASSERT_FALSE(page.isNull());
+        // The same label on the recording surface, at the same page size.
+        TestContext r;
+        r.ctx.layout = ctx.layout;
+        RecordingPrinter recorder(600, {210, 297});
+        AppContext rctx{r.dialogs, r.clock, r.files, recorder};
+        rctx.layout = ctx.layout;
+        PrintLabelSheets(rctx, {LabelKind::Documents, NumberChoice::List, {}, {}, "17"},
+                         [](int) {});
+        std::set<int> recorded;
+        double top = 0;
+        for (const PrintedItem& item : recorder.jobs().at(0).items)
+            if (item.kind == PrintedItem::Kind::Line) {
+                recorded.insert(int(item.from.x()));
+                top = item.from.y();
+            }
+        // A row through the middle of the bars.
+        const int y = int(top + kH / 40 * 1.5);
+        const std::set<int> dark = darkColumns(page, y, 0, int(kW / 2));
+        EXPECT_EQ(dark, recorded) << "amplitude " << amplitude;
+        const auto [bars, spaces] = runWidths(dark);
+        EXPECT_EQ(bars, (std::set<int>{amplitude, 3 * amplitude}));
+        EXPECT_EQ(spaces, (std::set<int>{amplitude, 3 * amplitude}));
+    }
+}
+
+TEST_F(Scan, FullCharacterSetAndCards) {
+    // Every character of the set in one symbol checks the whole table.
+    file = dir.path() + "/set.pdf";
+    DrawBarcode(ctx, pdf, 200, 200, 400, 2, "*0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ-. $/+%*", true);
+    pdf.endDocument();
+    QImage page = rasterise(file, 600, 1);
+    EXPECT_EQ(scan(page, QRect(0, 0, int(kW), 1000)),
+              QStringList{"0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ-. $/+%"});
+
+    SchoolFolder school;
+    SchoolFolder::insert(
+        school.pupilsFile(), "enfants",
+        {{{"matricule", "00018"}, {"nomenfant", "MARTIN"}, {"prénomenfant", "Léa"}}});
+    ctx.pupilsFolder = school.pupils();
+    file = dir.path() + "/cards.pdf";
+    PrintBorrowerCards(ctx, {CardKind::Pupils, NumberChoice::List, {}, {}, "17-18-19", true},
+                       [](int) {});
+    page = rasterise(file, 300, 1);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(scan(page, cell(i / 2 + 1, i % 2 + 1, 2, 8, 300)),
+                  QStringList{QStringLiteral("ECO-%1").arg(17 + i, 5, 10, QLatin1Char('0'))});
+}
+
+TEST_F(Scan, SeventyTwoSymbolsStaySmall) {
+    QStringList numbers;
+    for (int i = 1; i <= 72; ++i)
+        numbers << QString::number(i);
+    QElapsedTimer timer;
+    timer.start();
+    labels("merged", "4", "6", "12", numbers.join('-'));
+    const qint64 merged = QFileInfo(file).size();
+    const qint64 elapsed = timer.elapsed();
+    pdf.setMergedRuns(false);
+    labels("plain", "4", "6", "12", numbers.join('-'));
+    const qint64 plain = QFileInfo(file).size();
+    std::printf("72 symbols, amplitude 4: %lld bytes merged (%lld ms), %lld bytes line by line\n",
+                merged, elapsed, plain);
+    EXPECT_LT(merged, 25 * 1024);
+    EXPECT_LT(merged * 2, plain);
+
+    // At 600 dpi a label of amplitude 4 is 704 pixels wide and starts 138
+    // pixels into a 826-pixel cell: the sixth column runs off the sheet. At
+    // amplitude 2 every label of the full sheet scans.
+    pdf.setMergedRuns(true);
+    labels("scan", "2", "6", "12", numbers.join('-'));
+    const QImage page = rasterise(file, 300, 1);
+    int scanned = 0;
+    for (int i = 0; i < 72; ++i)
+        scanned += scan(page, cell(i / 6 + 1, i % 6 + 1, 6, 12, 300)) ==
+                   QStringList{QStringLiteral("DOC-%1").arg(i + 1, 5, 10, QLatin1Char('0'))};
+    EXPECT_EQ(scanned, 72);
+}
+
+} // namespace
