@@ -12,7 +12,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6printsupport6 libqt6test6 libgl-dev
   libsqlite3-dev libgtest-dev libgmock-dev libbenchmark-dev
-  libzbar-dev poppler-utils fonts-dejavu-core xvfb xauth
+  libzbar-dev poppler-utils fonts-dejavu-core xvfb xauth xdotool
   mdbtools-dev libglib2.0-dev
 )
 missing=()
