@@ -1,5 +1,7 @@
 // Stocktaking with scripted input boxes on a real catalogue.
 
+#include "desk/desk_state.h"
+#include "desk/interpreter.h"
 #include "desk/stocktaking.h"
 #include "test_data.h"
 
@@ -67,6 +69,28 @@ TEST_F(StocktakingTest, MarksCountsAndRefuses) {
     EXPECT_EQ(field("00125", "emprunteur"), "00042");
     EXPECT_EQ(field("00126", "emprunté"), "X") << "an unknown state is left alone";
     EXPECT_EQ(t.ctx.views.Fichedocument.caption(), "");
+}
+
+TEST_F(StocktakingTest, TheDeskRefusesMarkedDocuments) {
+    SchoolFolder::insert(school.pupilsFile(), "enfants",
+                         {{{"matricule", "00042"}, {"nomenfant", "Durand"}}});
+    t.ctx.pupilsFolder = school.pupils();
+    t.ctx.views.feuilleenfant.bind(school.pupilsFile());
+    t.ctx.views.inscription.bind(school.members());
+    scan({"DOC-00123", std::nullopt});
+    t.dialogs.shown.clear();
+
+    DeskState desk;
+    for (const QString reading :
+         {"EMPRUNT", "ECO-00042", "DOC-00123", "RESTITUTION", "DOC-00123"}) {
+        desk.Text1 = reading;
+        InterpretReading(t.ctx, desk);
+    }
+    const QString refusal = "Le document a été «inventorié»... et n'est plus empruntable pour le "
+                            "moment. Terminez la procédure d'inventaire!";
+    EXPECT_EQ(texts(), QStringList({refusal, refusal})) << "refused at the loan and the return";
+    EXPECT_EQ(field("00123", "emprunté"), "I");
+    EXPECT_EQ(field("00123", "emprunteur"), "");
 }
 
 TEST_F(StocktakingTest, EndingsAndTheConfirmation) {
