@@ -1,8 +1,16 @@
 #!/usr/bin/env bash
-# Sets KarVel up and runs the whole test suite headless.
+# Sets KarVel up and runs the whole test suite headless: once as built for
+# use, once under AddressSanitizer and UndefinedBehaviorSanitizer (any report
+# fails the test that made it).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh build-tests Debug -DKARVEL_TESTS=ON -DKARVEL_BENCH=ON
 
-cd build-tests
-QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 600 -j2
+scripts/setup.sh build-tests Debug -DKARVEL_TESTS=ON -DKARVEL_BENCH=ON
+(cd build-tests && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 900 -j2)
+
+echo "== La même suite sous AddressSanitizer et UndefinedBehaviorSanitizer =="
+scripts/setup.sh build-sanitize Debug -DKARVEL_TESTS=ON -DKARVEL_BENCH=OFF -DKARVEL_SANITIZE=ON
+(cd build-sanitize && QT_QPA_PLATFORM=offscreen \
+  ASAN_OPTIONS=abort_on_error=1:strict_string_checks=1 \
+  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --output-on-failure --timeout 1800 -j2)
