@@ -14,6 +14,7 @@ packages=(
   libsqlite3-dev libgtest-dev libgmock-dev libbenchmark-dev
   libzbar-dev poppler-utils fonts-dejavu-core xvfb xauth xdotool
   mdbtools-dev libglib2.0-dev
+  clang libclang-rt-14-dev
 )
 missing=()
 for p in "${packages[@]}"; do

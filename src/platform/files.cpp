@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStringDecoder>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -100,8 +101,12 @@ bool fileExistsIn(const QString& folder, const QString& name) {
 }
 
 QString decodeText(const QByteArray& bytes) {
-    QString text = QString::fromUtf8(bytes);
-    if (!text.contains(QChar::ReplacementCharacter))
+    // Only a decoding error tells another encoding: valid UTF-8 may hold
+    // U+FFFD itself, as a legacy byte without a character comes back once
+    // the program has rewritten the file.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    if (!utf8.hasError())
         return text;
     text.clear();
     text.reserve(bytes.size());

@@ -20,6 +20,7 @@ const QString kEndMissing = QStringLiteral("Données incomplètes : Le numéro d
 const QString kStartInvalid = QStringLiteral("Données incorrectes : Le numéro de début de série n'est pas valable...");
 const QString kEndInvalid = QStringLiteral("Données incorrectes : Le numéro de fin de série n'est pas valable...");
 const QString kEndBelowStart = QStringLiteral("Données incorrectes : Le numéro de fin de série est inférieur au numéro de début...");
+const QString kSeriesTooLong = QStringLiteral("Données incorrectes : Une série ne peut pas dépasser %1 codes-barres...").arg(kLargestSeries);
 const QString kNoList = QStringLiteral("Aucune liste de codes-barres à imprimer...");
 // The count goes where the sign blank of the number leaves two blanks after "de".
 const QString kNotAMultiple = QStringLiteral("Le nombre d'étiquettes souhaité n'est pas un multiple de  %1\n\nVoulez-vous quand même continuer et ne pas imprimer une feuille d'étiquettes complète?");
@@ -191,6 +192,10 @@ std::variant<LabelNumbers, QString> readSeries(const QString& start, const QStri
     // Counting up from the start would never meet such an end.
     if (*last < *first)
         return kEndBelowStart;
+    // A zero too many would spool sheets for hours, and cards would look up
+    // a name for each.
+    if (*last - *first + 1 > kLargestSeries)
+        return kSeriesTooLong;
     return LabelNumbers::series(*first, *last);
 }
 

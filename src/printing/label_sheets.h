@@ -78,6 +78,9 @@ QString formatLabelNumber(double number);
 // end adds none; two separators in a row give an empty item.
 QStringList splitList(const QString& list);
 
+// The most labels a series prints: every five-digit number and one more.
+inline constexpr qint64 kLargestSeries = 100000;
+
 // The series start and end checked, or the message that refuses them.
 std::variant<LabelNumbers, QString> readSeries(const QString& start, const QString& end);
 // The items of a list read as numbers; nothing when the list is blank.
