@@ -114,6 +114,21 @@ TEST(LoanList, PrintingTwicePrintsTheSamePageTwice) {
     EXPECT_EQ(t.printer.jobs()[1].items.size(), t.printer.jobs()[0].items.size());
 }
 
+TEST(LoanList, LongListGoesOnToTheNextSheet) {
+    TestContext t;
+    DeskState desk = loanOfTwoDocuments();
+    desk.List1.clear();
+    for (int i = 1; i <= 120; ++i)
+        desk.List1 << QStringLiteral("%1 - Document").arg(i, 5, 10, QLatin1Char('0'));
+    PrintLoanList(t.ctx, desk);
+    ASSERT_EQ(t.printer.jobs().size(), 1u);
+    const PrintedJob& job = t.printer.jobs()[0];
+    EXPECT_GE(job.sheets, 2);
+    EXPECT_EQ(texts(job).size(), 5 + 120);
+    EXPECT_EQ(texts(job).last(), "00120 - Document");
+    EXPECT_EQ(job.items.back().sheet, job.sheets);
+}
+
 TEST(DrawRule, FromLeftToRightMarginThenBackToTheLeft) {
     TestContext t;
     t.ctx.LeftMargin = 720;

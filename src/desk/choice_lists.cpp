@@ -76,6 +76,8 @@ QString BorrowerReading(const QString& category, const QString& line) {
 
 QStringList DocumentLines(AppContext& ctx) {
     DocumentView& documents = ctx.views.Fichedocument;
+    // One read of the file for the whole catalogue, not one per document.
+    const RecordView::Walk walk(documents);
     documents.query(Queries::allDocuments());
     QStringList lines;
     lines.reserve(documents.recordCount());

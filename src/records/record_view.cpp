@@ -22,6 +22,7 @@ void RecordView::bind(const QString& path) {
 
 void RecordView::setRecordSource(RecordSource source) {
     source_ = std::move(source);
+    rowSql_.clear();
 }
 
 void RecordView::open() {
@@ -41,6 +42,7 @@ void RecordView::refresh() {
     rows_ = std::move(rows);
     rows_.shrink_to_fit();
     position_ = 0;
+    columnNames_.clear();
     loadCurrent();
 }
 
@@ -70,28 +72,48 @@ void RecordView::loadCurrent() {
     std::vector<Field> previous = std::move(fields_);
     fields_.clear();
     if (position_ >= 0 && position_ < qsizetype(rows_.size())) {
-        Statement& stmt = db_->cached(QStringLiteral("SELECT * FROM \"") + source_.table +
-                                      QStringLiteral("\" WHERE rowid = ?1"));
+        if (rowSql_.isEmpty())
+            rowSql_ = QStringLiteral("SELECT * FROM \"") + source_.table +
+                      QStringLiteral("\" WHERE rowid = ?1");
+        Statement& stmt = db_->cached(rowSql_);
         stmt.bind(1, rows_[size_t(position_)]);
         if (!stmt.step())
             throw makeError(ErrRecordDeleted);
         const int columns = stmt.columnCount();
+        // The names are read once per result: walking a long result would
+        // otherwise spend much of its time decoding the same names again.
+        if (columnNames_.size() != size_t(columns)) {
+            columnNames_.clear();
+            for (int c = 0; c < columns; ++c)
+                columnNames_.push_back(stmt.columnName(c));
+        }
         fields_.reserve(size_t(columns));
         for (int c = 0; c < columns; ++c)
-            fields_.push_back({stmt.columnName(c), stmt.text(c), false});
+            fields_.push_back({columnNames_[size_t(c)], stmt.text(c), false});
         stmt.reset();
     }
-    for (const Field& field : fields_) {
-        const auto it = std::find_if(previous.begin(), previous.end(), [&](const Field& p) {
-            return p.name.compare(field.name, Qt::CaseInsensitive) == 0;
-        });
-        const QString before = it == previous.end() ? QString() : it->value;
-        if (before != field.value)
+    for (size_t i = 0; i < fields_.size(); ++i) {
+        const Field& field = fields_[i];
+        // The previous record of the same result has its fields in the same place.
+        const Field* before =
+            i < previous.size() && previous[i].name == field.name ? &previous[i] : nullptr;
+        if (!before) {
+            const auto it = std::find_if(previous.begin(), previous.end(), [&](const Field& p) {
+                return p.name.compare(field.name, Qt::CaseInsensitive) == 0;
+            });
+            before = it == previous.end() ? nullptr : &*it;
+        }
+        if ((before ? before->value : QString()) != field.value)
             fieldChanged(field.name);
     }
 }
 
 const RecordView::Field* RecordView::findField(const QString& name) const {
+    // Callers mostly spell a name as the file does; that compare is the cheap one.
+    for (const Field& field : fields_) {
+        if (field.name == name)
+            return &field;
+    }
     for (const Field& field : fields_) {
         if (field.name.compare(name, Qt::CaseInsensitive) == 0)
             return &field;
@@ -153,6 +175,23 @@ void RecordView::save() {
             throw makeError(ErrRecordDeleted);
     }
     loadCurrent();
+}
+
+RecordView::Walk::Walk(RecordView& view) : view_(view) {
+    view_.open();
+    db_ = view_.db_.get();
+    db_->exec(QStringLiteral("BEGIN"));
+}
+
+RecordView::Walk::~Walk() {
+    // Nothing was written: ending the transaction cannot lose anything, and a
+    // view closed or bound elsewhere meanwhile has ended it already.
+    if (view_.db_.get() != db_)
+        return;
+    try {
+        db_->exec(QStringLiteral("COMMIT"));
+    } catch (const KarvelError&) {
+    }
 }
 
 void RecordView::close() {

@@ -51,8 +51,25 @@ class RecordView {
     void save();
 
     bool isOpen() const { return bool(db_); }
+
     // Closes the file; closing a view that is not open fails (error 3420).
     void close();
+
+    // Holds one read transaction on the view's file while a long result is
+    // walked. Outside a transaction every record read takes and drops the
+    // file's lock and checks the file again: a million of them take half a
+    // minute instead of a few seconds. No write may be made meanwhile.
+    class Walk {
+      public:
+        explicit Walk(RecordView& view);
+        ~Walk();
+        Walk(const Walk&) = delete;
+        Walk& operator=(const Walk&) = delete;
+
+      private:
+        RecordView& view_;
+        Database* db_;
+    };
 
   protected:
     // Called when a field's text changes: by a write, or because another
@@ -81,6 +98,9 @@ class RecordView {
     std::vector<qint64> rows_;
     qsizetype position_ = -1;
     std::vector<Field> fields_;
+    // What reading a record needs, kept while the record source stays.
+    QString rowSql_;
+    std::vector<QString> columnNames_;
 };
 
 } // namespace karvel
