@@ -2,6 +2,7 @@
 // windows on the offscreen platform, controls found by name, the reader's
 // keystrokes sent as keys, and real catalogue, pupils and members files.
 
+#include "common/centre_window.h"
 #include "desk/choice_lists.h"
 #include "desk/loan_desk_window.h"
 #include "shell/main_window.h"
@@ -18,6 +19,7 @@
 #include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -47,6 +49,14 @@ Row member(const QString& number, const QString& surname, const QString& firstNa
             {"prénom", firstName},
             {"emprunt", mayBorrow},
             {"datedernieremprunt", "01/01/2026"}};
+}
+
+// Every window but the main one is centred, 500 twips high, when it is made.
+void expectCentred(const QWidget* window) {
+    const QScreen* screen = window->screen();
+    EXPECT_EQ(window->pos(),
+              centredPosition(screen->geometry(), window->size(), screen->logicalDotsPerInchY()))
+        << window->objectName().toStdString();
 }
 
 // A small school bound as start-up binds it, with no loan limits.
@@ -184,6 +194,7 @@ TEST_F(DeskWindowTest, ControlsCaptionsAndHints) {
     }
     EXPECT_FALSE(control<QPushButton>("SSCommand3")->icon().isNull()) << "a picture, no caption";
     EXPECT_TRUE(reading()->hasFocus());
+    expectCentred(&desk());
 }
 
 TEST_F(DeskWindowTest, TypedLettersBecomeCapitals) {
@@ -287,6 +298,7 @@ TEST_F(DeskWindowTest, ActionChoice) {
     ASSERT_NE(form5, nullptr);
     EXPECT_TRUE(form5->isVisible());
     EXPECT_EQ(form5->windowTitle(), "KarVel - choix de l'action");
+    expectCentred(form5);
     QStringList buttons;
     for (const char* name : {"SSCommand1", "SSCommand2", "SSCommand3"}) {
         const auto* button = control<QPushButton>(form5, name);
@@ -312,6 +324,7 @@ TEST_F(DeskWindowTest, ClassListEndsWithTheExternalMembers) {
     ASSERT_NE(form3, nullptr);
     EXPECT_TRUE(form3->isVisible());
     EXPECT_EQ(form3->windowTitle(), "KarVel - Choix de l'emprunteur");
+    expectCentred(form3);
     EXPECT_EQ(items(control<QListWidget>(form3, "List1")),
               QStringList({"02 - CP - Mme Lefèvre", "09 - CM1 - M. Garnier", "XX - Extérieurs"}));
     EXPECT_FALSE(control<QListWidget>(form3, "List2")->isVisible()) << "until a class is chosen";
@@ -435,6 +448,7 @@ TEST_F(DeskWindowTest, DocumentListBuiltOnce) {
     ASSERT_NE(form4, nullptr);
     EXPECT_TRUE(form4->isVisible());
     EXPECT_EQ(form4->windowTitle(), "KarVel - Liste des Documents");
+    expectCentred(form4);
     auto* list2 = control<QListView>(form4, "List2");
     QStringList lines;
     for (int row = 0; row < list2->model()->rowCount(); ++row)
