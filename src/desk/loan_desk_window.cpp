@@ -79,6 +79,8 @@ QLabel* makeCaption(QWidget* parent, const char* name) {
     auto* label = new QLabel(parent);
     label->setObjectName(QString::fromLatin1(name));
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    // Names and titles come from the files: a "<" in one is text, not markup.
+    label->setTextFormat(Qt::PlainText);
     label->setMinimumWidth(90);
     return label;
 }
