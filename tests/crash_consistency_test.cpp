@@ -1,0 +1,343 @@
+// A desk session on the demo school, killed with SIGKILL at random moments and
+// started again on what it left, over and over. After each kill the files
+// must agree: every database is sound, the journal tells the same story as
+// the catalogue, no document is out without a borrower, and the next run
+// starts without a word and goes on.
+//
+// The journal is written after the catalogue (a loan is saved, then
+// journalled; a return's entry is made before and written after the save),
+// so a kill can leave the catalogue one change ahead of the journal, never
+// behind it. The check replays the entries written since the last kill on
+// the catalogue as it was then, and allows at most one document per kill to
+// be ahead: lent with its count of loans one higher, or returned. Stocktaking
+// marks are not journalled: a document that was not out may be marked.
+
+#include "data/folders.h"
+#include "demo_data.h"
+#include "platform/sqlite_db.h"
+#include "test_data.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <iostream>
+#include <map>
+#include <random>
+
+using namespace karvel;
+
+namespace {
+
+constexpr int kKills = 200;
+const QDate kDay(2026, 3, 9);
+
+struct DocumentState {
+    QString state; // emprunté, upper case
+    QString borrower;
+    QString category;
+    qint64 loans = 0; // cumul
+
+    bool operator==(const DocumentState&) const = default;
+};
+
+using Catalogue = std::map<QString, DocumentState>;
+
+std::ostream& operator<<(std::ostream& os, const DocumentState& d) {
+    return os << '[' << d.state.toStdString() << ' ' << d.borrower.toStdString() << ' '
+              << d.category.toStdString() << ' ' << d.loans << ']';
+}
+
+// Opened for writing, as the next run would open it: a transaction the kill
+// cut short is rolled back first.
+Catalogue readCatalogue(const QString& path) {
+    Database db(path);
+    auto rows = db.prepare(QStringLiteral(
+        "SELECT inventaire, emprunté, emprunteur, catégorieemprunteur, cumul FROM vok"));
+    Catalogue catalogue;
+    while (rows->step())
+        catalogue[rows->text(0)] = {rows->text(1).toUpper(), rows->text(2), rows->text(3),
+                                    rows->text(4).toLongLong()};
+    return catalogue;
+}
+
+struct Entry {
+    bool loan = false;
+    QString document;
+    QString borrower; // empty when the entry has no borrower line
+    QString category;
+};
+
+// The journal's entries from `offset`, which moves past the last whole line.
+// Lines that do not belong to an entry are returned in `bad`.
+std::vector<Entry> readEntries(const QString& path, qint64& offset, QStringList& bad) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    file.seek(offset);
+    const QByteArray bytes = file.readAll();
+    const qsizetype end = bytes.lastIndexOf("\r\n");
+    if (end < 0)
+        return {};
+    offset += end + 2;
+
+    static const QRegularExpression header(
+        QStringLiteral(R"(^\d\d/\d\d/\d{4} - \d\d:\d\d - (Emprunt|Restitution) d'un document$)"));
+    static const QRegularExpression found(
+        QStringLiteral(R"(^Emprunteur : (\S+) \(emprunteur (école|extérieur)[ )])"));
+    static const QRegularExpression gone(QStringLiteral(
+        R"(^(\S+) - L'emprunteur n'est plus inscrit dans le fichier \(emprunteur (.*)\)$)"));
+    static const QRegularExpression document(QStringLiteral(R"(^Document : (\S+) - )"));
+    std::vector<Entry> entries;
+    int expected = 0; // 1 header, 2 borrower or document, 3 document, 4 dates
+    QList<QByteArray> lines = bytes.left(end + 2).split('\n');
+    lines.removeLast(); // what follows the last line end
+    for (const QByteArray& raw : lines) {
+        QString line = QString::fromUtf8(raw);
+        if (!line.endsWith(QLatin1Char('\r')) || !line.startsWith(QLatin1Char('"')) ||
+            line.size() < 3 || line[line.size() - 2] != QLatin1Char('"')) {
+            bad << line;
+            continue;
+        }
+        line = line.mid(1, line.size() - 3);
+        QRegularExpressionMatch m;
+        if ((m = header.match(line)).hasMatch()) {
+            if (expected != 0 && expected != 1)
+                bad << QStringLiteral("entry cut short before: ") + line;
+            entries.push_back({m.captured(1) == QLatin1String("Emprunt"), {}, {}, {}});
+            expected = 2;
+        } else if (expected == 2 &&
+                   ((m = found.match(line)).hasMatch() || (m = gone.match(line)).hasMatch())) {
+            entries.back().borrower = m.captured(1);
+            entries.back().category = m.captured(2);
+            expected = 3;
+        } else if ((expected == 2 || expected == 3) && (m = document.match(line)).hasMatch()) {
+            entries.back().document = m.captured(1);
+            expected = 4;
+        } else if (expected == 4 && line.startsWith(QStringLiteral("emprunté le "))) {
+            expected = 1;
+        } else {
+            bad << line;
+        }
+    }
+    if (expected != 1 && !entries.empty())
+        bad << QStringLiteral("last entry cut short");
+    return entries;
+}
+
+class CrashRun {
+  public:
+    explicit CrashRun(const QString& root) : data_(root + QStringLiteral("/LAVOK")) {
+        createDemoData(root, {2000, kDay});
+        pupils_ = root + QStringLiteral("/LEMAVORI/LEMAVORI.MDB");
+        last_ = readCatalogue(catalogue());
+    }
+
+    QString data() const { return data_; }
+    QString catalogue() const { return data_ + QStringLiteral("/VOK.MDB"); }
+    QString journal() const {
+        return data_ + QLatin1Char('/') + kDay.toString(QStringLiteral("yy-MM-dd")) +
+               QStringLiteral(".JNL");
+    }
+    int entriesSeen() const { return entries_; }
+
+    // Checks what a run left; `inFlight` is how many changes may be ahead
+    // of the journal (1 after a kill, 0 after a run that ended).
+    void check(int run, int inFlight) {
+        SCOPED_TRACE("run " + std::to_string(run));
+        QStringList databases = {catalogue(), data_ + QStringLiteral("/MEMBRES.MDB"),
+                                 data_ + QStringLiteral("/COTATION.MDB"), pupils_};
+        for (const QString& name : QDir(data_).entryList({QStringLiteral("*.BAK")}))
+            databases << data_ + QLatin1Char('/') + name;
+        for (const QString& path : databases) {
+            try {
+                EXPECT_EQ(Database(path).integrityCheck(), "ok") << path.toStdString();
+            } catch (const KarvelError& error) {
+                ADD_FAILURE() << path.toStdString() << ": " << error.what();
+            }
+        }
+        checkSettingsAndNotes();
+
+        const Catalogue now = readCatalogue(catalogue());
+        for (const auto& [number, d] : now) {
+            if (d.state == QLatin1String("O")) {
+                EXPECT_TRUE(!d.borrower.isEmpty() && !d.category.isEmpty())
+                    << number.toStdString() << " is out without a borrower " << d;
+            }
+        }
+
+        // Replays the new entries on the catalogue as the last check left it.
+        QStringList bad;
+        const std::vector<Entry> entries = readEntries(journal(), offset_, bad);
+        EXPECT_TRUE(bad.isEmpty()) << bad.join(QLatin1Char('\n')).toStdString();
+        entries_ += int(entries.size());
+        Catalogue replayed = last_;
+        for (const Entry& e : entries) {
+            const auto it = replayed.find(e.document);
+            if (it == replayed.end()) {
+                ADD_FAILURE() << "journal names an unknown document " << e.document.toStdString();
+                continue;
+            }
+            DocumentState& d = it->second;
+            if (e.loan) {
+                EXPECT_TRUE(d.state.isEmpty() || d.state == QLatin1String("N"))
+                    << "loan of " << e.document.toStdString() << " journalled from " << d;
+                d = {QStringLiteral("O"), e.borrower, e.category, d.loans + 1};
+            } else {
+                EXPECT_EQ(d.state, QStringLiteral("O"))
+                    << "return of " << e.document.toStdString() << " journalled from " << d;
+                EXPECT_EQ(e.borrower, d.borrower) << e.document.toStdString();
+                EXPECT_EQ(e.category, d.category) << e.document.toStdString();
+                d = {QStringLiteral("N"), {}, {}, d.loans};
+            }
+        }
+
+        int ahead = 0;
+        for (const auto& [number, d] : now) {
+            const auto it = replayed.find(number);
+            if (it == replayed.end()) {
+                ADD_FAILURE() << "document " << number.toStdString() << " appeared";
+                continue;
+            }
+            const DocumentState& r = it->second;
+            if (d == r)
+                continue;
+            const bool wasIn = r.state.isEmpty() || r.state == QLatin1String("N");
+            const bool marked = d.state == QLatin1String("I") && d.borrower.isEmpty() &&
+                                d.category.isEmpty() && d.loans == r.loans;
+            const bool lentAhead = d.state == QLatin1String("O") && d.loans == r.loans + 1;
+            const bool returnedAhead = r.state == QLatin1String("O") &&
+                                       d.state == QLatin1String("N") && d.borrower.isEmpty() &&
+                                       d.category.isEmpty() && d.loans == r.loans;
+            if (wasIn && marked)
+                continue;
+            if ((wasIn && lentAhead) || returnedAhead)
+                ++ahead;
+            else
+                ADD_FAILURE() << number.toStdString() << " is " << d << ", the journal says " << r;
+        }
+        EXPECT_LE(ahead, inFlight) << "changes missing from the journal";
+        ahead_ += ahead;
+        EXPECT_EQ(now.size(), last_.size());
+        last_ = now;
+    }
+
+    int changesAhead() const { return ahead_; }
+
+  private:
+    // Files rewritten whole are there complete, or as they were.
+    void checkSettingsAndNotes() {
+        QFile settings(data_ + QStringLiteral("/KARVEL.INI"));
+        if (settings.open(QIODevice::ReadOnly)) {
+            const QByteArray bytes = settings.readAll();
+            if (settingsBytes_.isEmpty())
+                settingsBytes_ = bytes;
+            EXPECT_EQ(bytes, settingsBytes_) << "KARVEL.INI changed";
+            EXPECT_EQ(bytes.count("\"\r\n"), 10) << bytes.toStdString();
+        } else {
+            EXPECT_TRUE(settingsBytes_.isEmpty()) << "KARVEL.INI is gone";
+        }
+        for (const QString& name : QDir(data_).entryList({QStringLiteral("*.TXT")})) {
+            QFile note(data_ + QLatin1Char('/') + name);
+            ASSERT_TRUE(note.open(QIODevice::ReadOnly));
+            const QByteArray bytes = note.readAll();
+            EXPECT_EQ(bytes.count("\"\r\n"), 3) << name.toStdString();
+            EXPECT_TRUE(bytes.endsWith("existant...\"\r\n")) << name.toStdString();
+        }
+    }
+
+    QString data_;
+    QString pupils_;
+    Catalogue last_;
+    qint64 offset_ = 0;
+    QByteArray settingsBytes_;
+    int entries_ = 0;
+    int ahead_ = 0;
+};
+
+struct RunOutcome {
+    bool killed = false;
+    bool ready = false;
+    int visits = 0;
+    int exitCode = 0;
+    QString errors;
+};
+
+RunOutcome runSession(const QString& data, quint64 seed, int visits, int killAfterMs) {
+    QProcess session;
+    session.start(
+        QStringLiteral(KARVEL_DESK_SESSION),
+        {data, QString::number(seed), QString::number(visits), kDay.toString(Qt::ISODate)});
+    RunOutcome outcome;
+    if (!session.waitForStarted(10000)) {
+        outcome.errors = QStringLiteral("did not start");
+        return outcome;
+    }
+    if (!session.waitForFinished(killAfterMs)) {
+        session.kill(); // SIGKILL
+        session.waitForFinished(10000);
+        outcome.killed = true;
+    }
+    const QByteArray out = session.readAllStandardOutput();
+    outcome.ready = out.startsWith("ready\n");
+    outcome.visits = int(out.count('v'));
+    outcome.exitCode = session.exitCode();
+    outcome.errors = QString::fromUtf8(session.readAllStandardError());
+    return outcome;
+}
+
+TEST(CrashConsistency, DeskSessionKilledAtRandomMoments) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    CrashRun files(dir.path() + QStringLiteral("/ECOLE"));
+
+    // The moments and the sessions come from one seed: a failure replays.
+    std::mt19937_64 random(20260309);
+    int kills = 0, completed = 0, ready = 0, visits = 0;
+    QElapsedTimer timer;
+    timer.start();
+    for (int run = 0; kills < kKills && run < 2 * kKills; ++run) {
+        // One run in eight is short enough to end and make the backups.
+        const int planned = random() % 8 == 0 ? int(random() % 4) : 1000;
+        const int killAfter = 20 + int(random() % 281);
+        const RunOutcome outcome = runSession(files.data(), random(), planned, killAfter);
+        EXPECT_TRUE(outcome.errors.isEmpty())
+            << "run " << run << ": " << outcome.errors.toStdString();
+        if (outcome.killed) {
+            ++kills;
+        } else {
+            ++completed;
+            EXPECT_EQ(outcome.exitCode, 0) << "run " << run;
+            EXPECT_EQ(outcome.visits, planned) << "run " << run;
+        }
+        ready += outcome.ready;
+        visits += outcome.visits;
+        files.check(run, outcome.killed ? 1 : 0);
+        if (::testing::Test::HasFatalFailure())
+            return;
+    }
+
+    // The session goes on from what the last kill left, to its end.
+    const RunOutcome last = runSession(files.data(), random(), 40, 120000);
+    EXPECT_FALSE(last.killed);
+    EXPECT_TRUE(last.ready);
+    EXPECT_EQ(last.visits, 40);
+    EXPECT_EQ(last.exitCode, 0);
+    EXPECT_TRUE(last.errors.isEmpty()) << last.errors.toStdString();
+    files.check(-1, 0);
+    for (const char* name : {"VOK_09.BAK", "MAV_09.BAK", "MBRS_09.BAK"})
+        EXPECT_TRUE(QFile::exists(files.data() + "/" + name)) << name;
+
+    EXPECT_EQ(kills, kKills);
+    EXPECT_GT(files.entriesSeen(), kKills) << "the sessions did lend and take back";
+    std::cout << "kills survived: " << kills << " (" << completed << " runs ended by themselves, "
+              << ready << " started the desk, " << visits << " visits, " << files.entriesSeen()
+              << " journal entries, " << files.changesAhead()
+              << " changes caught between catalogue and journal) in " << timer.elapsed() / 1000.0
+              << " s" << std::endl;
+    ::testing::Test::RecordProperty("kills_survived", kills);
+}
+
+} // namespace
