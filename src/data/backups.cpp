@@ -2,11 +2,13 @@
 
 #include "common/app_context.h"
 #include "common/text.h"
+#include "data/error_report.h"
 #include "data/folders.h"
 #include "platform/sqlite_db.h"
 
 #include <QFile>
 #include <array>
+#include <optional>
 
 namespace karvel {
 
@@ -82,6 +84,7 @@ QStringList MakeBackups(AppContext& ctx) {
 
     QStringList copies;
     QStringList copiedSources;
+    std::optional<KarvelError> failure;
     for (const BackupSource& source : sources) {
         // The pupils file is saved from the folder in use, which may be the sibling LEMAVORI.
         const QString folder = source.inPupilsFolder ? ctx.pupilsFolder : ctx.dataFolder;
@@ -91,7 +94,9 @@ QStringList MakeBackups(AppContext& ctx) {
             continue;
         try {
             copyDatabase(ctx, sourcePath, base + QStringLiteral(".BAK"));
-        } catch (const KarvelError&) {
+        } catch (const KarvelError& error) {
+            if (!failure)
+                failure = error;
             continue; // a copy that fails leaves the others to be made
         }
         copies << base + QStringLiteral(".BAK");
@@ -105,8 +110,10 @@ QStringList MakeBackups(AppContext& ctx) {
                        QStringLiteral(" existant..."));
         try {
             ctx.files.writeAtomically(base + QStringLiteral(".TXT"), note.toUtf8());
-        } catch (const KarvelError&) {
+        } catch (const KarvelError& error) {
             // The copy is made; only its note is missing.
+            if (!failure)
+                failure = error;
         }
     }
 
@@ -120,6 +127,10 @@ QStringList MakeBackups(AppContext& ctx) {
                 QStringLiteral(" pourront être récupérés en les renommant respectivement ") +
                 joinNames(copiedSources));
     }
+    // Told once everything else is done: quitting without a word would leave
+    // the user counting on a copy that is not there.
+    if (failure)
+        ShowStandardError(ctx, *failure);
     return copies;
 }
 

@@ -16,7 +16,8 @@ void CloseDatabases(AppContext& ctx);
 // Closes the databases, copies VOK.MDB, LEMAVORI.MDB and MEMBRES.MDB to
 // VOK_dd.BAK, MAV_dd.BAK and MBRS_dd.BAK with a VOK_dd.TXT... note beside
 // each copy made, and shows the notice when BackupNotice is "on". Nothing
-// that fails stops the rest. Returns the full names of the copies made.
+// that fails stops the rest; the first failure is shown at the end with the
+// standard error message. Returns the full names of the copies made.
 QStringList MakeBackups(AppContext& ctx);
 
 // "a", "a et b", "a, b et c": names joined as the notice lists them.

@@ -231,14 +231,18 @@ class Interpretation {
         lent.setField(
             QStringLiteral("cumul"),
             zeroPadded(QString::number(numericValue(lent.field(QStringLiteral("cumul"))) + 1), 3));
-        // The member's date of last loan is written only now that the loan
-        // is made: a refused or unforced loan, or a document gone meanwhile,
-        // leaves the member untouched.
-        if (member) {
-            member->setField(QStringLiteral("datedernieremprunt"), today);
-            member->save();
-        }
         lent.save();
+        // The member's date of last loan is written only once the loan is
+        // saved: a refused or unforced loan, a document gone meanwhile or a
+        // save that fails leaves the member untouched. A date that cannot be
+        // written is told, and the loan, made already, is still listed and
+        // journalled.
+        if (member) {
+            RunReportingErrors(ctx_, [&] {
+                member->setField(QStringLiteral("datedernieremprunt"), today);
+                member->save();
+            });
+        }
 
         desk_.List1.append(desk_.Text4 + QStringLiteral(" - ") +
                            lent.field(QStringLiteral("titre")));

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace karvel {
@@ -152,7 +153,19 @@ void FileSystem::writeAtomically(const QString& path, const QByteArray& bytes) {
 void FileSystem::append(const QString& path, const QByteArray& bytes) {
     const bool created = !QFileInfo::exists(path);
     Fd fd(path, O_WRONLY | O_CREAT | O_APPEND);
-    writeAll(fd.get(), bytes, path);
+    struct stat before {};
+    const bool sized = ::fstat(fd.get(), &before) == 0;
+    try {
+        writeAll(fd.get(), bytes, path);
+    } catch (...) {
+        // A disk that fills up cuts a write short: what did go in is taken
+        // back, so the file never ends with part of the bytes.
+        if (created)
+            ::unlink(QFile::encodeName(path).constData());
+        else if (sized && ::ftruncate(fd.get(), before.st_size) == 0)
+            ::fsync(fd.get());
+        throw;
+    }
     fd.close(path);
     // A new file's name must reach the disk with its first lines.
     if (created)

@@ -3,6 +3,7 @@
 #include <QCollator>
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
 #include <sqlite3.h>
 
 namespace karvel {
@@ -193,6 +194,13 @@ Database::~Database() {
 void Database::check(int rc, const char* context) const {
     if (rc == SQLITE_OK || rc == SQLITE_ROW || rc == SQLITE_DONE)
         return;
+    // A disk that fills up in the middle of a save reaches SQLite as a
+    // failed write: the user is told the disk is full, not of a disk error.
+    if ((rc & 0xff) == SQLITE_IOERR) {
+        const int errnum = sqlite3_system_errno(db_);
+        if (errnum == ENOSPC || errnum == EDQUOT || errnum == EFBIG)
+            throw errorFromErrno(errnum, path_);
+    }
     QString message = QString::fromUtf8(sqlite3_errmsg(db_));
     if (context)
         message = QString::fromUtf8(context) + QStringLiteral(" : ") + message;
