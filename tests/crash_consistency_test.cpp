@@ -329,6 +329,8 @@ TEST(CrashConsistency, DeskSessionKilledAtRandomMoments) {
     files.check(-1, 0);
     for (const char* name : {"VOK_09.BAK", "MAV_09.BAK", "MBRS_09.BAK"})
         EXPECT_TRUE(QFile::exists(files.data() + "/" + name)) << name;
+    // A run that ended leaves no transaction open and no copy half made.
+    EXPECT_EQ(QDir(files.data()).entryList({"*-journal", "*.BAK.tmp"}), QStringList());
 
     EXPECT_EQ(kills, kKills);
     EXPECT_GT(files.entriesSeen(), kKills) << "the sessions did lend and take back";

@@ -1,10 +1,10 @@
 // Another program at work on the school's files, as the companion product is
 // while the loan desk runs.
 //
-// other_program lock FILE exclusive|shared
+// faults_other_program lock FILE exclusive|shared
 //   Holds the file's lock (exclusive: nobody reads or writes; shared: nobody
 //   writes) from "locked" on stdout until stdin closes.
-// other_program write CATALOGUE FIRST_NUMBER PAUSE_US
+// faults_other_program write CATALOGUE FIRST_NUMBER PAUSE_US
 //   Until stdin closes: changes the titles of documents 00001 to 02000 and
 //   adds documents numbered from FIRST_NUMBER, pausing PAUSE_US microseconds
 //   between changes. Prints
@@ -123,8 +123,8 @@ int main(int argc, char** argv) {
         std::cerr << error.what() << std::endl;
         return 1;
     }
-    std::cerr
-        << "usage: other_program lock FILE exclusive|shared | write CATALOGUE FIRST_NUMBER PAUSE_US"
-        << std::endl;
+    std::cerr << "usage: faults_other_program lock FILE exclusive|shared | write CATALOGUE "
+                 "FIRST_NUMBER PAUSE_US"
+              << std::endl;
     return 2;
 }
