@@ -304,6 +304,8 @@ TEST_F(LabelSheets, SeriesRefusals) {
         {"-3", "16", "Données incorrectes : Le numéro de début de série n'est pas valable..."},
         {"1", "99999999999", "Données incorrectes : Le numéro de fin de série n'est pas valable..."},
         {"17", "16", "Données incorrectes : Le numéro de fin de série est inférieur au numéro de début..."},
+        {"1", "100001", "Données incorrectes : Une série ne peut pas dépasser 100000 codes-barres..."},
+        {"1", "2147483647", "Données incorrectes : Une série ne peut pas dépasser 100000 codes-barres..."},
     };
     // clang-format on
     for (const auto& [start, end, message] : rows) {
@@ -387,6 +389,23 @@ TEST_F(LabelSheets, CommandPage) {
     EXPECT_EQ(messages(),
               QStringList{"L'impression des codes-barres de commande est lancée... Patientez"});
     EXPECT_TRUE(gauge.empty());
+}
+
+TEST_F(LabelSheets, CommandPageStaysOnItsSheetWithFewColumnsOrRows) {
+    // One column and four rows would put the symbols at 1.2 U and past V.
+    t.ctx.layout.Text9 = "1";
+    t.ctx.layout.Text8 = "4";
+    print({LabelKind::Commands, NumberChoice::Series, QString(), QString(), QString()});
+    ASSERT_EQ(jobs().size(), 1u);
+    EXPECT_EQ(jobs()[0].sheets, 1);
+    const std::vector<Label> l = labelsOf(jobs()[0]);
+    ASSERT_EQ(l.size(), 3u);
+    EXPECT_EQ(l[0].bar, QPointF(6 * kW / 10, 5 * kH / 30));
+    EXPECT_EQ(l[2].bar, QPointF(6 * kW / 10, 25 * kH / 30));
+    for (const PrintedItem& item : jobs()[0].items) {
+        EXPECT_LE(item.to.x(), kW);
+        EXPECT_LE(item.to.y(), kH);
+    }
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "data/error_report.h"
 #include "printing/code39.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -65,13 +66,18 @@ void sendJob(AppContext& ctx, const std::function<void()>& job) {
 // last bar, so they come two lines under its characters.
 void printCommandPage(AppContext& ctx, const SheetJob& job) {
     PrinterSurface& printer = ctx.printer;
-    const LabelGrid& grid = job.grid;
+    // The positions come from the label grid, but one column or fewer than
+    // six rows would put the symbols past the sheet's edge (6 hu = 1.2 U for
+    // one column, 25 vu = V for five rows), and the characters printed there
+    // would each start a sheet of their own: the page keeps the units of
+    // two columns and six rows at most.
+    const double hu = std::min(job.grid.hu, job.grid.U / 10);
+    const double vu = std::min(job.grid.vu, job.grid.V / 30);
     auto blank = [&] { printer.printLine(); };
     auto line = [&](const QString& text) { printer.printLine(text); };
     auto rule = [&] { DrawRule(ctx); };
     auto symbol = [&](const QString& text, double y) {
-        DrawBarcode(ctx, printer, 6 * grid.hu, y, kCommandBarHeight, job.layout.amplitude, text,
-                    true);
+        DrawBarcode(ctx, printer, 6 * hu, y, kCommandBarHeight, job.layout.amplitude, text, true);
     };
     blank();
     blank();
@@ -80,19 +86,19 @@ void printCommandPage(AppContext& ctx, const SheetJob& job) {
     line(QStringLiteral("IMPRESSION DES CODES-BARRES DE COMMANDE"));
     blank();
     rule();
-    symbol(QStringLiteral("*EMPRUNT*"), 5 * grid.vu);
+    symbol(QStringLiteral("*EMPRUNT*"), 5 * vu);
     blank();
     blank();
     line(QStringLiteral("COMMANDE D'EMPRUNT DE DOCUMENTS"));
     blank();
     rule();
-    symbol(QStringLiteral("*RESTITUTION*"), 15 * grid.vu);
+    symbol(QStringLiteral("*RESTITUTION*"), 15 * vu);
     blank();
     blank();
     line(QStringLiteral("COMMANDE DE RESTITUTION DE DOCUMENTS"));
     blank();
     rule();
-    symbol(QStringLiteral("*IMPRESSION*"), 25 * grid.vu);
+    symbol(QStringLiteral("*IMPRESSION*"), 25 * vu);
     blank();
     blank();
     line(QStringLiteral("COMMANDE D'IMPRESSION DE LA LISTE DES DOCUMENTS RENDUS OU EMPRUNTES"));

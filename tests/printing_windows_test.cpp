@@ -1,0 +1,226 @@
+// The printing windows on the offscreen platform, driven through their
+// controls as a user would: the layout window's save and defaults, the
+// enabling rules of the label and card windows, and the gauge during a job.
+
+#include "data/settings.h"
+#include "printing/card_window.h"
+#include "printing/label_sheet_window.h"
+#include "printing/layout_window.h"
+#include "printing/printing_windows.h"
+#include "test_data.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace karvel;
+using namespace karvel::test;
+
+namespace {
+
+template <typename T> T* child(QWidget& window, const char* name) {
+    T* found = window.findChild<T*>(QString::fromUtf8(name));
+    if (!found)
+        ADD_FAILURE() << "no control " << name << " in " << window.objectName().toStdString();
+    return found;
+}
+
+// Replaces a field's text by typing, so the window hears it as the user's.
+void type(QLineEdit* field, const QString& text) {
+    field->selectAll();
+    QTest::keyClick(field, Qt::Key_Delete);
+    QTest::keyClicks(field, text);
+}
+
+QStringList fileLines(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {"<absent>"};
+    return QString::fromUtf8(file.readAll()).split("\r\n");
+}
+
+struct PrintingWindowsTest : ::testing::Test {
+    SchoolFolder school;
+    TestContext t;
+    PrintingWindows windows{t.ctx};
+
+    PrintingWindowsTest() {
+        t.ctx.dataFolder = school.data();
+        t.ctx.pupilsFolder = school.pupils();
+        LoadSettings(t.ctx); // first run: KARVEL.INI with the defaults
+    }
+    QString settingsFile() const { return school.data() + "/KARVEL.INI"; }
+};
+
+TEST_F(PrintingWindowsTest, LayoutWindowSavesAndRestores) {
+    LayoutWindow& form6 = windows.layoutWindow();
+    EXPECT_EQ(form6.objectName(), "Form6");
+    EXPECT_EQ(form6.windowTitle(), "KarVel - Réglages des marges et Mise en page");
+    EXPECT_FALSE(form6.isVisible());
+    form6.show();
+    auto* top = child<QLineEdit>(form6, "Text1");
+    auto* save = child<QPushButton>(form6, "SSCommand2");
+    ASSERT_TRUE(top && save);
+    EXPECT_EQ(save->text(), "Sauvegarder et &Quitter");
+    EXPECT_EQ(top->text(), "0");
+
+    // Typing is the live setting; a blank margin is refused and the saved
+    // values come back.
+    type(top, "12");
+    EXPECT_EQ(t.ctx.layout.Text1, "12");
+    type(top, "");
+    EXPECT_EQ(t.ctx.layout.Text1, "");
+    save->click();
+    ASSERT_EQ(t.dialogs.shown.size(), 1u);
+    EXPECT_EQ(t.dialogs.shown[0].text,
+              "Paramétrage incorrect... Les anciennes valeurs sont récupérées comme paramètres.");
+    EXPECT_EQ(t.dialogs.shown[0].icon, Icon::Information);
+    EXPECT_EQ(top->text(), "0");
+    EXPECT_EQ(t.ctx.layout.Text1, "0");
+    EXPECT_TRUE(form6.isVisible());
+
+    // Columns go on line 8 and rows on line 9; an amplitude of 10 is saved
+    // as typed and only refused when printing.
+    type(child<QLineEdit>(form6, "Text9"), "3");
+    type(child<QLineEdit>(form6, "Text8"), "5");
+    type(child<QLineEdit>(form6, "Text7"), "10");
+    type(child<QLineEdit>(form6, "Text3"), "7,5");
+    save->click();
+    EXPECT_FALSE(form6.isVisible());
+    EXPECT_EQ(fileLines(settingsFile()).mid(0, 9),
+              QStringList({"\"0\"", "\"0\"", "\"7,5\"", "\"0\"", "\"210\"", "\"297\"", "\"10\"",
+                           "\"3\"", "\"5\""}));
+    t.dialogs.shown.clear();
+    PrintLabelSheets(t.ctx, {LabelKind::Documents, NumberChoice::List, {}, {}, "1"}, [](int) {});
+    ASSERT_EQ(t.dialogs.shown.size(), 1u);
+    EXPECT_TRUE(t.dialogs.shown[0].text.endsWith("comprise entre 2 et 9"));
+}
+
+TEST_F(PrintingWindowsTest, LayoutWindowDefaults) {
+    LayoutWindow& form6 = windows.layoutWindow();
+    form6.show();
+    auto* defaults = child<QPushButton>(form6, "SSCommand1");
+    auto* width = child<QLineEdit>(form6, "Text5");
+    ASSERT_TRUE(defaults && width);
+    EXPECT_EQ(defaults->toolTip(),
+              "Cliquez pour revenir aux valeurs par défaut du logiciel KarVel");
+    type(width, "100");
+    type(child<QLineEdit>(form6, "Text8"), "12");
+
+    t.dialogs.answers = {AnswerNo};
+    defaults->click();
+    EXPECT_EQ(t.dialogs.shown.back().text,
+              "Voulez-vous reprendre les valeurs par défaut proposées par le logiciel?");
+    EXPECT_EQ(t.dialogs.shown.back().buttons, Buttons::YesNo);
+    EXPECT_EQ(t.ctx.answer, AnswerNo);
+    EXPECT_EQ(width->text(), "100");
+
+    t.dialogs.answers = {AnswerYes};
+    defaults->click();
+    EXPECT_EQ(width->text(), "210");
+    EXPECT_EQ(child<QLineEdit>(form6, "Text8")->text(), "8");
+    EXPECT_EQ(t.ctx.layout, LayoutFields{});
+    // The defaults are only offered; saving writes them.
+    EXPECT_EQ(fileLines(settingsFile()).at(4), "\"210\"");
+    child<QPushButton>(form6, "SSCommand2")->click();
+    EXPECT_EQ(fileLines(settingsFile()).mid(0, 9),
+              QStringList({"\"0\"", "\"0\"", "\"0\"", "\"0\"", "\"210\"", "\"297\"", "\"4\"",
+                           "\"2\"", "\"8\""}));
+}
+
+TEST_F(PrintingWindowsTest, LabelWindowControlsAndGauge) {
+    LabelSheetWindow& form1 = windows.labelSheetWindow();
+    form1.show();
+    EXPECT_EQ(form1.windowTitle(), "KarVel pour La VOK - Edition des Codes-Barres");
+    EXPECT_FALSE(windows.layoutWindow().isVisible()); // loaded, hidden
+    auto* documents = child<QRadioButton>(form1, "Option1index2");
+    auto* commands = child<QRadioButton>(form1, "Option1index0");
+    auto* series = child<QRadioButton>(form1, "Option2index0");
+    auto* list = child<QRadioButton>(form1, "Option2index1");
+    auto* start = child<QLineEdit>(form1, "Text1");
+    auto* end = child<QLineEdit>(form1, "Text2");
+    auto* items = child<QLineEdit>(form1, "Text7");
+    auto* gauge = child<QProgressBar>(form1, "thermomètre");
+    ASSERT_TRUE(documents && commands && series && list && start && end && items && gauge);
+    EXPECT_FALSE(form1.findChild<QRadioButton*>("Option1index1")); // there is no index 1
+    EXPECT_TRUE(documents->isChecked());
+    EXPECT_TRUE(series->isChecked());
+    EXPECT_TRUE(start->isEnabled() && end->isEnabled());
+    EXPECT_FALSE(items->isEnabled());
+    EXPECT_FALSE(child<QGroupBox>(form1, "Frame3")->isEnabled());
+
+    list->click();
+    EXPECT_TRUE(documents->isChecked()); // the two choices are apart
+    EXPECT_FALSE(start->isEnabled() || end->isEnabled());
+    EXPECT_TRUE(items->isEnabled());
+    series->click();
+    EXPECT_TRUE(start->isEnabled());
+    EXPECT_FALSE(items->isEnabled());
+
+    commands->click();
+    EXPECT_TRUE(series->isHidden() && list->isHidden());
+    EXPECT_TRUE(child<QGroupBox>(form1, "Frame2")->isHidden());
+    EXPECT_TRUE(child<QGroupBox>(form1, "Frame3")->isHidden());
+    child<QRadioButton>(form1, "Option1index4")->click();
+    EXPECT_FALSE(series->isHidden() || list->isHidden());
+
+    std::vector<int> moves;
+    QObject::connect(gauge, &QProgressBar::valueChanged, [&](int v) { moves.push_back(v); });
+    type(start, "1");
+    type(end, "4");
+    t.dialogs.answers = {AnswerYes};
+    child<QPushButton>(form1, "SSCommand1")->click();
+    EXPECT_EQ(moves, (std::vector<int>{33, 66, 100, 0}));
+    ASSERT_EQ(t.printer.jobs().size(), 1u);
+    EXPECT_EQ(t.dialogs.shown.back().text,
+              "L'impression des codes-barres ADHERENTS EXTERIEURS est lancée... Patientez");
+
+    child<QPushButton>(form1, "SSCommand3")->click();
+    EXPECT_TRUE(windows.layoutWindow().isVisible());
+    child<QPushButton>(form1, "SSCommand2")->click();
+    EXPECT_FALSE(form1.isVisible());
+    // Shown again from the menu, with what it held.
+    windows.showLabelSheets();
+    EXPECT_TRUE(form1.isVisible());
+    EXPECT_EQ(end->text(), "4");
+}
+
+TEST_F(PrintingWindowsTest, CardWindowStartsWithoutKindAndTicked) {
+    SchoolFolder::insert(
+        school.pupilsFile(), "enfants",
+        {{{"matricule", "00018"}, {"nomenfant", "MARTIN"}, {"prénomenfant", "Léa"}}});
+    CardWindow& form7 = windows.cardWindow();
+    form7.show();
+    EXPECT_EQ(form7.objectName(), "Form7");
+    auto* pupils = child<QRadioButton>(form7, "Option1index3");
+    auto* members = child<QRadioButton>(form7, "Option1index4");
+    auto* names = child<QCheckBox>(form7, "Check1");
+    ASSERT_TRUE(pupils && members && names);
+    EXPECT_FALSE(pupils->isChecked() || members->isChecked());
+    EXPECT_TRUE(names->isChecked());
+    EXPECT_TRUE(child<QRadioButton>(form7, "Option2index0")->isChecked());
+
+    child<QRadioButton>(form7, "Option2index1")->click();
+    type(child<QLineEdit>(form7, "Text7"), "18");
+    auto* print = child<QPushButton>(form7, "SSCommand1");
+    print->click(); // no kind: nothing
+    EXPECT_TRUE(t.printer.jobs().empty());
+    EXPECT_TRUE(t.dialogs.shown.empty());
+
+    pupils->click();
+    print->click();
+    ASSERT_EQ(t.printer.jobs().size(), 1u);
+    QStringList texts;
+    for (const PrintedItem& item : t.printer.jobs()[0].items)
+        if (item.kind == PrintedItem::Kind::Text && item.text.size() > 1)
+            texts << item.text;
+    EXPECT_EQ(texts, QStringList({"CARTE D'EMPRUNTEUR", "NOM : Léa MARTIN"}));
+}
+
+} // namespace
