@@ -227,6 +227,8 @@ TEST(HostileInput, FileChecksSeeWhatNoReadingMayDo) {
     catalogue.exec("INSERT INTO vok (inventaire) VALUES ('77777')");
     Database(data + "/MEMBRES.MDB").exec("UPDATE membres SET nom = 'X' WHERE matricule = '00001'");
     Database(data + "/../LEMAVORI/LEMAVORI.MDB").exec("UPDATE enfants SET nomenfant = 'X'");
+    FileSystem().append(data + "/26-03-09.JNL",
+                        "\"09/03/2026 - 10:00 - Emprunt d'un document\"\r\n");
     QFile stray(data + "/VOK.MDB-journal");
     ASSERT_TRUE(stray.open(QIODevice::WriteOnly));
     stray.close();
@@ -238,6 +240,7 @@ TEST(HostileInput, FileChecksSeeWhatNoReadingMayDo) {
                                   "document 00003: \"N\" keeps the borrower",
                                   "51 documents instead of 50",
                                   "member 00001: nom went from",
+                                  "1 loans and 0 returns journalled, 0 and 0 made",
                                   "file changed: " +
                                       QDir::cleanPath(data + "/../LEMAVORI/LEMAVORI.MDB"),
                                   "new file " + data + "/VOK.MDB-journal"};

@@ -7,6 +7,7 @@
 #include "demo_data.h"
 #include "desk/desk_state.h"
 #include "desk/interpreter.h"
+#include "desk/journal.h"
 #include "desk/stocktaking.h"
 #include "platform/recording_printer.h"
 #include "platform/scripted_dialogs.h"
@@ -33,6 +34,8 @@ const QDateTime kNow(QDate(2026, 3, 9), QTime(10, 0));
 const QString kStandardError = QStringLiteral("Le logiciel a rencontré l'erreur : ");
 const QString kPupil = QStringLiteral("école");
 const QString kMember = QStringLiteral("extérieur");
+const QString kLoanAction = QStringLiteral("Emprunt d'un document");
+const QString kReturnAction = QStringLiteral("Restitution d'un document");
 
 // The fields a loan, a return or a stocktaking mark write.
 const QStringList kLoanFields = {QStringLiteral("emprunté"), QStringLiteral("emprunteur"),
@@ -114,6 +117,17 @@ bool mayChange(const QString& path) {
            path.endsWith(QLatin1Char('/') + kMembersFile) || path.endsWith(QStringLiteral(".JNL"));
 }
 
+// Journal entries of `action` in the day's journal: each one opens with the
+// date, the time and the action on a line of its own.
+qint64 journalled(const QString& dataFolder, const QString& action) {
+    QFile file(pathIn(dataFolder, JournalFileName(kNow.date())));
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray opening = settingsFileBytes(
+        {formatDate(kNow.date()) + kNow.time().toString(QStringLiteral(" - hh:mm - ")) + action});
+    return file.readAll().count(opening);
+}
+
 // The school lives on a memory file system when there is one: every saved
 // record is flushed to disk, and a hundred thousand readings would otherwise
 // spend their time waiting for it.
@@ -165,6 +179,8 @@ ReadingSession::ReadingSession(int documents)
     pupils_ = readTable(pathIn(folderOf(root_, QStringLiteral("LEMAVORI")), kPupilsFile),
                         QStringLiteral("enfants"), QStringLiteral("matricule"));
     startingEntries_ = entriesOf(root_);
+    startingLoanEntries_ = journalled(dataFolder(), kLoanAction);
+    startingReturnEntries_ = journalled(dataFolder(), kReturnAction);
     for (const QString& path : startingEntries_) {
         if (mayChange(path))
             continue;
@@ -404,6 +420,17 @@ QStringList ReadingSession::checkFiles() {
             problems << what + QStringLiteral("state became \"%1\"").arg(shown(state));
         }
     }
+
+    // Every loan and return listed at the desk is journalled, once.
+    const qint64 loansJournalled = journalled(dataFolder(), kLoanAction) - startingLoanEntries_;
+    const qint64 returnsJournalled =
+        journalled(dataFolder(), kReturnAction) - startingReturnEntries_;
+    if (loansJournalled != loans_ || returnsJournalled != returns_)
+        problems << QStringLiteral("%1 loans and %2 returns journalled, %3 and %4 made")
+                        .arg(loansJournalled)
+                        .arg(returnsJournalled)
+                        .arg(loans_)
+                        .arg(returns_);
 
     for (const auto& [number, before] : members_) {
         const auto found = members.find(number);

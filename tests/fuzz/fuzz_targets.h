@@ -59,7 +59,8 @@ class ReadingSession {
     void resetDesk();
 
     // What changed in the school's files since the session began, checked
-    // against what loans, returns and stocktaking marks may change. Closes
+    // against what loans, returns and stocktaking marks may change, and the
+    // day's journal against the loans and returns made. Closes
     // the record views first (they reopen at the next reading). The problems
     // found, empty when none.
     QStringList checkFiles();
@@ -83,6 +84,8 @@ class ReadingSession {
     TableRows pupils_;
     QMap<QString, QByteArray> untouchedFiles_; // files no reading may write
     QStringList startingEntries_;
+    qint64 startingLoanEntries_ = 0; // in the day's journal already
+    qint64 startingReturnEntries_ = 0;
     std::unique_ptr<Program> program_;
     qint64 loans_ = 0;
     qint64 returns_ = 0;
