@@ -11,6 +11,6 @@ scripts/setup.sh build-tests Debug -DKARVEL_TESTS=ON -DKARVEL_BENCH=ON
 echo "== La même suite sous AddressSanitizer et UndefinedBehaviorSanitizer =="
 scripts/setup.sh build-sanitize Debug -DKARVEL_TESTS=ON -DKARVEL_BENCH=OFF -DKARVEL_SANITIZE=ON
 (cd build-sanitize && QT_QPA_PLATFORM=offscreen \
-  ASAN_OPTIONS=abort_on_error=1:strict_string_checks=1 \
+  ASAN_OPTIONS=abort_on_error=1 \
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --output-on-failure --timeout 1800 -j2)
