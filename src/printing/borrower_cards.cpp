@@ -58,25 +58,11 @@ void PrintBorrowerCards(AppContext& ctx, const CardRequest& request, const Progr
     const LabelGrid& grid = job->grid;
     const CardKind kind = *request.kind;
 
-    std::optional<LabelNumbers> numbers;
-    if (request.numbers == NumberChoice::Series) {
-        auto series = readSeries(request.Text1, request.Text2);
-        if (const QString* refusal = std::get_if<QString>(&series)) {
-            RefusePrinting(ctx, kImpossible, *refusal);
-            return;
-        }
-        numbers = std::get<LabelNumbers>(series);
-        const qint64 perSheet = qint64(job->layout.rows) * job->layout.columns;
-        if (numbers->count() % perSheet != 0 &&
-            !ConfirmIncompleteSheet(ctx, kNotAMultiple.arg(perSheet)))
-            return;
-    } else {
-        numbers = readList(request.Text7);
-        if (!numbers) {
-            RefusePrinting(ctx, kImpossible, kNoList);
-            return;
-        }
-    }
+    const std::optional<LabelNumbers> numbers = ReadNumbersToPrint(
+        ctx, request.numbers, request.Text1, request.Text2, request.Text7,
+        qint64(job->layout.rows) * job->layout.columns, {kImpossible, kNoList, kNotAMultiple});
+    if (!numbers)
+        return;
 
     const QString prefix =
         kind == CardKind::Pupils ? QStringLiteral("*ECO-") : QStringLiteral("*EXT-");

@@ -224,6 +224,28 @@ bool ConfirmIncompleteSheet(AppContext& ctx, const QString& question) {
     return ctx.answer == AnswerYes;
 }
 
+std::optional<LabelNumbers> ReadNumbersToPrint(AppContext& ctx, NumberChoice choice,
+                                               const QString& from, const QString& to,
+                                               const QString& list, qint64 perSheet,
+                                               const NumberTexts& texts) {
+    if (choice == NumberChoice::List) {
+        std::optional<LabelNumbers> numbers = readList(list);
+        if (!numbers)
+            RefusePrinting(ctx, texts.impossible, texts.noList);
+        return numbers;
+    }
+    auto series = readSeries(from, to);
+    if (const QString* refusal = std::get_if<QString>(&series)) {
+        RefusePrinting(ctx, texts.impossible, *refusal);
+        return std::nullopt;
+    }
+    const LabelNumbers& numbers = std::get<LabelNumbers>(series);
+    if (numbers.count() % perSheet != 0 &&
+        !ConfirmIncompleteSheet(ctx, texts.notAMultiple.arg(perSheet)))
+        return std::nullopt;
+    return numbers;
+}
+
 std::optional<SheetJob> PrepareSheetJob(AppContext& ctx, int divisions) {
     auto layout = readLayoutSettings(ctx.layout);
     if (const QString* refusal = std::get_if<QString>(&layout)) {
@@ -286,25 +308,11 @@ void PrintLabelSheets(AppContext& ctx, const LabelSheetRequest& request, const P
         return;
     }
 
-    std::optional<LabelNumbers> numbers;
-    if (request.numbers == NumberChoice::Series) {
-        auto series = readSeries(request.Text1, request.Text2);
-        if (const QString* refusal = std::get_if<QString>(&series)) {
-            RefusePrinting(ctx, kImpossible, *refusal);
-            return;
-        }
-        numbers = std::get<LabelNumbers>(series);
-        const qint64 perSheet = qint64(job->layout.rows) * job->layout.columns;
-        if (numbers->count() % perSheet != 0 &&
-            !ConfirmIncompleteSheet(ctx, kNotAMultiple.arg(perSheet)))
-            return;
-    } else {
-        numbers = readList(request.Text7);
-        if (!numbers) {
-            RefusePrinting(ctx, kImpossible, kNoList);
-            return;
-        }
-    }
+    const std::optional<LabelNumbers> numbers = ReadNumbersToPrint(
+        ctx, request.numbers, request.Text1, request.Text2, request.Text7,
+        qint64(job->layout.rows) * job->layout.columns, {kImpossible, kNoList, kNotAMultiple});
+    if (!numbers)
+        return;
 
     QString prefix;
     QString completion;

@@ -92,6 +92,20 @@ void RefusePrinting(AppContext& ctx, const QString& firstLine, const QString& re
 // ctx.answer. True on Yes.
 bool ConfirmIncompleteSheet(AppContext& ctx, const QString& question);
 
+// The texts in which the label sheets and the cards differ.
+struct NumberTexts {
+    QString impossible;   // first line of a refusal
+    QString noList;       // a blank list
+    QString notAMultiple; // the question, with %1 for the labels of a sheet
+};
+// The numbers a series (from, to) or a list asks for. A refusal is shown and
+// a count that fills no whole sheet asks whether to go on; nothing then
+// means printing stops.
+std::optional<LabelNumbers> ReadNumbersToPrint(AppContext& ctx, NumberChoice choice,
+                                               const QString& from, const QString& to,
+                                               const QString& list, qint64 perSheet,
+                                               const NumberTexts& texts);
+
 struct SheetJob {
     LayoutSettings layout;
     LabelGrid grid;
