@@ -8,6 +8,12 @@ cd "$(dirname "$0")/.."
 scripts/setup.sh build-tests Debug -DKARVEL_TESTS=ON -DKARVEL_BENCH=ON
 (cd build-tests && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 900 -j2)
 
+# The figures of the reliability tests, which ctest keeps in its log when they pass.
+log=build-tests/Testing/Temporary/LastTest.log
+echo "== Fiabilité =="
+grep -hE '^(kills survived|readings fuzzed):' "$log" || true
+{ grep -hE '^faults injected: [0-9]+' "$log" || true; } | awk '{n += $3} END {if (NR) print "faults injected: " n}'
+
 echo "== La même suite sous AddressSanitizer et UndefinedBehaviorSanitizer =="
 scripts/setup.sh build-sanitize Debug -DKARVEL_TESTS=ON -DKARVEL_BENCH=OFF -DKARVEL_SANITIZE=ON
 (cd build-sanitize && QT_QPA_PLATFORM=offscreen \
