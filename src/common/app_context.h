@@ -9,6 +9,7 @@
 #include "platform/dialogs.h"
 #include "platform/files.h"
 #include "platform/printer_surface.h"
+#include "platform/sounds.h"
 #include "records/record_views.h"
 
 #include <QString>
@@ -26,6 +27,8 @@ struct AppContext {
     // Opens the help documents; set by main, a scripted one in tests. None
     // means no viewer can be reached.
     Desktop* desktop = nullptr;
+    // The desk's sounds; none in tests that do not listen.
+    Sounds* sounds = nullptr;
 
     // Fixed at start-up: the folder the program runs in (no trailing
     // separator) and the folder that holds the pupils file.
