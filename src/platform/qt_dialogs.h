@@ -3,12 +3,17 @@
 
 namespace karvel {
 
-// Dialogs shown with Qt's message and input boxes.
+// Dialogs shown with Qt's message and input boxes. While a message box is
+// open, a barcode reader's keystrokes are taken out of it (ReadingRhythm) and
+// kept as waiting readings.
 class QtDialogs final : public Dialogs {
   public:
-    int message(Icon icon, const QString& caption, const QString& text, Buttons buttons) override;
     std::optional<QString> input(const QString& prompt, const QString& title) override;
     void setBusy(bool busy) override;
+
+  protected:
+    int showMessage(Icon icon, const QString& caption, const QString& text,
+                    Buttons buttons) override;
 
   private:
     bool busy_ = false;
