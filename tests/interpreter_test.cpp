@@ -112,12 +112,14 @@ TEST_F(InterpreterTest, LoanStatesAtTheLoanAndTheReturn) {
     EXPECT_EQ(doc("00009", "dateemprunt"), "07/03/2026");
     EXPECT_EQ(doc("00009", "cumul"), "009");
     EXPECT_EQ(desk.List1, QStringList({"00009 - Le Lion"}));
-    EXPECT_EQ(desk.Label9, "Tom Petit") << "a return needs no borrower and keeps it";
+    EXPECT_EQ(QStringList({desk.Text3, desk.Label5, desk.Label6, desk.Label9}),
+              QStringList({"ECO-00042", "école", "00042", "Léa Martin"}))
+        << "a return needs no borrower and shows whose document came back";
     EXPECT_TRUE(desk.Text4.isEmpty());
 
     read({"E"});
     EXPECT_TRUE(desk.List1.isEmpty());
-    EXPECT_EQ(desk.Label9, "Tom Petit");
+    EXPECT_EQ(desk.Label9, "Léa Martin");
 }
 
 TEST_F(InterpreterTest, PupilLimitOfTwoAskedThenForcedOrNot) {

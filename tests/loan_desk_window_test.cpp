@@ -320,14 +320,17 @@ TEST_F(DeskWindowTest, ActionChoice) {
 }
 
 TEST_F(DeskWindowTest, ClassListEndsWithTheExternalMembers) {
-    QWidget* form3 = borrowersOfClass(-1);
+    click(&desk(), "SSCommand5");
+    QWidget* form3 = desk().findChild<QWidget*>("Form3");
     ASSERT_NE(form3, nullptr);
     EXPECT_TRUE(form3->isVisible());
     EXPECT_EQ(form3->windowTitle(), "KarVel - Choix de l'emprunteur");
     expectCentred(form3);
     EXPECT_EQ(items(control<QListWidget>(form3, "List1")),
               QStringList({"02 - CP - Mme Lefèvre", "09 - CM1 - M. Garnier", "XX - Extérieurs"}));
-    EXPECT_FALSE(control<QListWidget>(form3, "List2")->isVisible()) << "until a class is chosen";
+    EXPECT_EQ(control<QListWidget>(form3, "List1")->currentRow(), 0);
+    EXPECT_EQ(items(control<QListWidget>(form3, "List2")), QStringList({"00050 - Zidane Noé"}))
+        << "the first class stands chosen, its pupils listed";
     EXPECT_EQ(control<QPushButton>(form3, "SSCommand1")->toolTip(),
               "Cliquez pour accepter la sélection");
     EXPECT_EQ(control<QPushButton>(form3, "SSCommand2")->toolTip(), "Cliquez pour quitter");

@@ -81,8 +81,8 @@ class MainWindowTest : public ::testing::Test {
 };
 
 TEST_F(MainWindowTest, MenuBarFollowsTheTable) {
-    // Name, caption ("-" for a separator); "(off)" marks the entries whose
-    // windows are not built yet.
+    // Name, caption ("-" for a separator); "(off)" marks the entries that the
+    // program connects to the printing windows once they can be made.
     const std::vector<std::string> expected = {
         "menufichierindex0 &Fichier",
         "  menufichierindex1 &Quitter",
@@ -96,7 +96,7 @@ TEST_F(MainWindowTest, MenuBarFollowsTheTable) {
         "  menuéditionindex5 Configuration de l'&Impression : format portrait",
         "  menuéditionindex6 Configuration de l'&Impression : format paysage",
         "menuinventaireindex0 &Inventaire",
-        "  menuinventaireindex1 &Inventaire des documents par lecture des codes-barres (off)",
+        "  menuinventaireindex1 &Inventaire des documents par lecture des codes-barres",
         "menuaideindex0 &?",
         "  menuaideindex1 &Aide",
         "  menuaideindex2 -",

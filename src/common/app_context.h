@@ -16,6 +16,8 @@
 
 namespace karvel {
 
+class WindowFrame;
+
 struct AppContext {
     AppContext(Dialogs& dialogs, const Clock& clock, FileSystem& files, PrinterSurface& printer)
         : dialogs(dialogs), clock(clock), files(files), printer(printer), views(clock) {}
@@ -29,6 +31,13 @@ struct AppContext {
     Desktop* desktop = nullptr;
     // The desk's sounds; none in tests that do not listen.
     Sounds* sounds = nullptr;
+    void play(Sound sound) const {
+        if (sounds)
+            sounds->play(sound);
+    }
+    // The main window's frame, which holds the windows it opens; none when a
+    // window is tried on its own.
+    WindowFrame* frame = nullptr;
 
     // Fixed at start-up: the folder the program runs in (no trailing
     // separator) and the folder that holds the pupils file.

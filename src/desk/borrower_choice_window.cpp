@@ -70,6 +70,9 @@ BorrowerChoiceWindow::BorrowerChoiceWindow(AppContext& ctx,
 void BorrowerChoiceWindow::setClasses(const QStringList& classLines) {
     List1->clear();
     List1->addItems(classLines);
+    // The first class stands chosen, its borrowers listed and the search
+    // field ready, so a name can be typed at once.
+    List1->setCurrentRow(0);
 }
 
 void BorrowerChoiceWindow::listBorrowers(int classRow) {

@@ -74,6 +74,7 @@ class Interpretation {
         desk_.focusReading = true;
     }
     void refuse(Icon icon, const QString& text) {
+        ctx_.play(Sound::Refused);
         ctx_.dialogs.message(icon, kProgramCaption, text);
     }
     // A refusal about the document read: the number goes with the reading.
@@ -106,13 +107,10 @@ class Interpretation {
         desk_.Label5 = kPupil;
         ctx_.desk.BorrowerCategory = kPupil;
         desk_.Label6 = lastFive(reading);
-        RecordView& pupils = ctx_.views.feuilleenfant;
-        pupils.bind(pathIn(ctx_.pupilsFolder, kPupilsFile));
-        pupils.query(Queries::pupilByNumber(desk_.Label6));
+        RecordView& pupils = findPupil(desk_.Label6);
         if (pupils.isEmpty())
             return refuseBorrower();
-        desk_.Label9 = pupils.field(QStringLiteral("prénomenfant")) + QLatin1Char(' ') +
-                       pupils.field(QStringLiteral("nomenfant"));
+        desk_.Label9 = pupilName(pupils);
         clearReading();
         desk_.List1.clear();
     }
@@ -125,14 +123,51 @@ class Interpretation {
         RecordView& members = findMember(desk_.Label6);
         if (members.isEmpty())
             return refuseBorrower();
-        desk_.Label9 = members.field(QStringLiteral("prénom")) + QLatin1Char(' ') +
-                       members.field(QStringLiteral("nom"));
+        desk_.Label9 = memberName(members);
         if (memberBarred(members)) {
             refuse(Icon::Exclamation, desk_.Label9 + kMemberBarredAtCard);
             return ResetLoanDesk(desk_);
         }
         clearReading();
         desk_.List1.clear();
+    }
+
+    RecordView& findPupil(const QString& number) {
+        RecordView& pupils = ctx_.views.feuilleenfant;
+        pupils.bind(pathIn(ctx_.pupilsFolder, kPupilsFile));
+        pupils.query(Queries::pupilByNumber(number));
+        return pupils;
+    }
+    static QString pupilName(const RecordView& pupil) {
+        return pupil.field(QStringLiteral("prénomenfant")) + QLatin1Char(' ') +
+               pupil.field(QStringLiteral("nomenfant"));
+    }
+    static QString memberName(const RecordView& member) {
+        return member.field(QStringLiteral("prénom")) + QLatin1Char(' ') +
+               member.field(QStringLiteral("nom"));
+    }
+
+    // After a return the desk shows whose document came back, as if that
+    // borrower's card had been read: what a loan made next would use is
+    // what the desk shows. The return is saved and listed already; a
+    // borrower who cannot be found leaves the name empty, a document lent
+    // to no known kind of borrower leaves no borrower.
+    void showBorrowerOf(const QString& category, const QString& number) {
+        desk_.Text3.clear();
+        desk_.Label5.clear();
+        desk_.Label6.clear();
+        desk_.Label9.clear();
+        const bool pupil = same(category, kPupil);
+        if (!pupil && !same(category, kMember))
+            return;
+        desk_.Text3 = (pupil ? QStringLiteral("ECO-") : QStringLiteral("EXT-")) + number;
+        desk_.Label5 = pupil ? kPupil : kMember;
+        desk_.Label6 = number;
+        RunReportingErrors(ctx_, [&] {
+            RecordView& borrower = pupil ? findPupil(number) : findMember(number);
+            if (!borrower.isEmpty())
+                desk_.Label9 = pupil ? pupilName(borrower) : memberName(borrower);
+        });
     }
 
     RecordView& findMember(const QString& number) {
@@ -173,12 +208,16 @@ class Interpretation {
         if (same(state, QStringLiteral("O"))) {
             const QString line =
                 desk_.Text4 + QStringLiteral(" - ") + documents.field(QStringLiteral("titre"));
+            const QString category = documents.field(QStringLiteral("catégorieemprunteur"));
+            const QString borrower = documents.field(QStringLiteral("emprunteur"));
             RecordReturn(ctx_);
             // Listed once saved, so the printed list never shows a return
             // that did not happen.
             desk_.List1.append(line);
             desk_.Text4.clear();
             clearReading();
+            ctx_.play(Sound::Recorded);
+            showBorrowerOf(category, borrower);
         } else if (state.isEmpty() || same(state, QStringLiteral("N"))) {
             refuseDocument(kNotLent);
         } else if (same(state, QStringLiteral("I"))) {
@@ -248,6 +287,7 @@ class Interpretation {
                            lent.field(QStringLiteral("titre")));
         WriteJournalEntry(ctx_);
         clearReading();
+        ctx_.play(Sound::Recorded);
     }
 
     AppContext& ctx_;

@@ -2,6 +2,7 @@
 
 #include "common/app_context.h"
 #include "common/centre_window.h"
+#include "common/window_frame.h"
 #include "data/error_report.h"
 #include "desk/action_choice_window.h"
 #include "desk/borrower_choice_window.h"
@@ -11,6 +12,7 @@
 #include "desk/loan_list.h"
 
 #include <QCloseEvent>
+#include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -121,7 +123,7 @@ LoanDeskWindow::LoanDeskWindow(AppContext& ctx, QWidget* parent)
     // not match the borrower's kind and number shown below.
     for (QLineEdit* field : {Text2, Text3, Text4}) {
         field->setReadOnly(true);
-        field->setFocusPolicy(Qt::ClickFocus);
+        field->setFocusPolicy(Qt::NoFocus);
     }
     SSCommand4 =
         makeButton(analysis, "SSCommand4", QStringLiteral("Action"),
@@ -133,12 +135,19 @@ LoanDeskWindow::LoanDeskWindow(AppContext& ctx, QWidget* parent)
         makeButton(analysis, "SSCommand6", QStringLiteral("Documents"),
                    QStringLiteral("Cliquez pour sélectionner manuellement le document concerné"));
     auto* analysisLayout = new QGridLayout(analysis);
-    analysisLayout->addWidget(Text2, 0, 0);
-    analysisLayout->addWidget(Text3, 0, 1);
-    analysisLayout->addWidget(Text4, 0, 2);
-    analysisLayout->addWidget(SSCommand4, 1, 0);
-    analysisLayout->addWidget(SSCommand5, 1, 1);
-    analysisLayout->addWidget(SSCommand6, 1, 2);
+    const QString fieldNames[] = {QStringLiteral("Action lue"), QStringLiteral("Emprunteur lu"),
+                                  QStringLiteral("Document lu")};
+    const char* labelNames[] = {"actionReadLabel", "borrowerReadLabel", "documentReadLabel"};
+    QLineEdit* fields[] = {Text2, Text3, Text4};
+    QPushButton* choices[] = {SSCommand4, SSCommand5, SSCommand6};
+    for (int i = 0; i < 3; ++i) {
+        auto* label = new QLabel(fieldNames[i], analysis);
+        label->setObjectName(QString::fromLatin1(labelNames[i]));
+        label->setBuddy(fields[i]);
+        analysisLayout->addWidget(label, 0, i);
+        analysisLayout->addWidget(fields[i], 1, i);
+        analysisLayout->addWidget(choices[i], 2, i);
+    }
 
     // What the desk shows of the action, the borrower and the documents.
     auto* view =
@@ -161,7 +170,9 @@ LoanDeskWindow::LoanDeskWindow(AppContext& ctx, QWidget* parent)
     Label9 = makeCaption(view, "Label9");
     List1 = new QListWidget(view);
     List1->setObjectName(QStringLiteral("List1"));
-    List1->setFocusPolicy(Qt::ClickFocus);
+    // Nothing but the reading field takes the focus from a click: a scan
+    // made after a click on the list or a button still reaches the field.
+    List1->setFocusPolicy(Qt::NoFocus);
     auto* borrower = new QHBoxLayout;
     borrower->addWidget(Label5);
     borrower->addWidget(Label6);
@@ -183,6 +194,9 @@ LoanDeskWindow::LoanDeskWindow(AppContext& ctx, QWidget* parent)
     bottom->addStretch();
     bottom->addWidget(SSCommand1);
     bottom->addWidget(SSCommand2);
+
+    for (QPushButton* button : findChildren<QPushButton*>())
+        button->setFocusPolicy(Qt::TabFocus);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(reading);
@@ -219,7 +233,7 @@ DeskState LoanDeskWindow::state() const {
     return desk;
 }
 
-void LoanDeskWindow::showState(const DeskState& desk) {
+void LoanDeskWindow::showFields(const DeskState& desk) {
     Text1->setText(desk.Text1);
     Text2->setText(desk.Text2);
     Text3->setText(desk.Text3);
@@ -228,23 +242,35 @@ void LoanDeskWindow::showState(const DeskState& desk) {
     Label5->setText(desk.Label5);
     Label6->setText(desk.Label6);
     Label9->setText(desk.Label9);
-    if (desk.List1 != state().List1) {
-        List1->clear();
-        List1->addItems(desk.List1);
-        List1->scrollToBottom();
-    }
+    const QStringList shown = state().List1;
+    if (desk.List1 == shown)
+        return;
+    const bool added =
+        desk.List1.size() == shown.size() + 1 && desk.List1.mid(0, shown.size()) == shown;
+    List1->clear();
+    List1->addItems(desk.List1);
+    List1->scrollToBottom();
+    // The line a reading just added stands out, so a pupil sees it was taken.
+    if (added)
+        List1->setCurrentRow(List1->count() - 1);
+}
+
+void LoanDeskWindow::showState(const DeskState& desk) {
+    showFields(desk);
     if (desk.focusReading)
         focusReading();
 }
 
 void LoanDeskWindow::focusReading() {
-    raise();
-    activateWindow();
+    BringUp(ctx_, *this);
+    focusReadingField();
+}
+
+void LoanDeskWindow::focusReadingField() {
     Text1->setFocus();
 }
 
 void LoanDeskWindow::open() {
-    show();
     focusReading();
 }
 
@@ -254,10 +280,53 @@ void LoanDeskWindow::read(const QString& reading) {
     SSCommand3->click();
 }
 
-void LoanDeskWindow::validateReading() {
+void LoanDeskWindow::beforeBox(Icon) {
+    if (interpreting_)
+        showFields(*interpreting_);
+}
+
+void LoanDeskWindow::readingKept(int) {
+    ctx_.play(Sound::Waiting);
+}
+
+void LoanDeskWindow::watchingBoxes(const std::function<void()>& action) {
+    {
+        Dialogs::Watch watch(ctx_.dialogs, *this);
+        action();
+    }
+    readWaiting();
+}
+
+void LoanDeskWindow::interpretReading() {
     DeskState desk = state();
-    RunReportingErrors(ctx_, [&] { InterpretReading(ctx_, desk); });
+    interpreting_ = &desk;
+    {
+        Dialogs::Watch watch(ctx_.dialogs, *this);
+        RunReportingErrors(ctx_, [&] { InterpretReading(ctx_, desk); });
+    }
+    interpreting_ = nullptr;
     showState(desk);
+}
+
+// The readings a barcode reader made while a box was open, in the order it
+// made them, each interpreted as if it had come once the box was answered.
+void LoanDeskWindow::readWaiting() {
+    while (const std::optional<QString> reading = ctx_.dialogs.takeWaitingReading()) {
+        Text1->setText(*reading);
+        interpretReading();
+    }
+    // A reading cut in two by the box closing: its first keys were held,
+    // the rest comes into the field.
+    const QString unfinished = ctx_.dialogs.takeUnfinishedReading();
+    if (!unfinished.isEmpty()) {
+        Text1->setText(Text1->text() + unfinished);
+        focusReadingField();
+    }
+}
+
+void LoanDeskWindow::validateReading() {
+    interpretReading();
+    readWaiting();
 }
 
 void LoanDeskWindow::newReading() {
@@ -276,43 +345,66 @@ void LoanDeskWindow::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
+void LoanDeskWindow::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && isVisible())
+        focusReadingField();
+}
+
+bool LoanDeskWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Hide && isVisible())
+        focusReading();
+    return QWidget::eventFilter(watched, event);
+}
+
+void LoanDeskWindow::holdChoiceWindow(QWidget& window) {
+    window.installEventFilter(this);
+}
+
 void LoanDeskWindow::printList() {
-    PrintLoanList(ctx_, state());
+    watchingBoxes([this] {
+        PrintLoanList(ctx_, state());
+        focusReading();
+    });
 }
 
 void LoanDeskWindow::chooseAction() {
-    if (!Form5)
+    if (!Form5) {
         Form5 = new ActionChoiceWindow([this](const QString& reading) { read(reading); }, this);
-    Form5->show();
-    Form5->raise();
-    Form5->activateWindow();
+        holdChoiceWindow(*Form5);
+    }
+    BringUp(ctx_, *Form5);
 }
 
 void LoanDeskWindow::chooseBorrower() {
     QStringList classes;
     if (!RunReportingErrors(ctx_, [&] { classes = ClassEntries(ctx_); }))
-        return;
-    if (!Form3)
+        return focusReading();
+    if (!Form3) {
         Form3 = new BorrowerChoiceWindow(
             ctx_, [this](const QString& reading) { read(reading); }, this);
+        holdChoiceWindow(*Form3);
+    }
     Form3->setClasses(classes);
-    Form3->show();
-    Form3->raise();
-    Form3->activateWindow();
+    BringUp(ctx_, *Form3);
 }
 
 void LoanDeskWindow::chooseDocument() {
-    if (!Form4)
+    if (!Form4) {
         Form4 = new DocumentChoiceWindow([this](const QString& reading) { read(reading); }, this);
+        holdChoiceWindow(*Form4);
+    }
     // Built once: the catalogue is walked again only while the list is empty.
     if (!Form4->hasLines()) {
         QStringList lines;
         ctx_.dialogs.setBusy(true);
-        if (!RunReportingErrors(ctx_, [&] { lines = DocumentLines(ctx_); }))
-            return;
+        const bool built = RunReportingErrors(ctx_, [&] { lines = DocumentLines(ctx_); });
         ctx_.dialogs.setBusy(false);
+        if (!built)
+            return focusReading();
         Form4->setLines(lines);
     }
+    BringUp(ctx_, *Form4);
     Form4->showList();
 }
 

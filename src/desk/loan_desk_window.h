@@ -5,8 +5,10 @@
 // interpreter and shows it back.
 
 #include "desk/desk_state.h"
+#include "platform/dialogs.h"
 
 #include <QWidget>
+#include <functional>
 
 class QLabel;
 class QLineEdit;
@@ -20,13 +22,16 @@ class ActionChoiceWindow;
 class BorrowerChoiceWindow;
 class DocumentChoiceWindow;
 
-class LoanDeskWindow : public QWidget {
+class LoanDeskWindow : public QWidget, private BoxWatcher {
     Q_OBJECT
   public:
     explicit LoanDeskWindow(AppContext& ctx, QWidget* parent = nullptr);
 
     // Shows the desk in front with the focus in the reading field.
     void open();
+    // The reader types into whatever has the focus: while the desk is the
+    // active window, that is always the reading field.
+    void focusReadingField();
     // The road of the choice windows: puts a reading into the reading field
     // and validates it exactly as the validate button does.
     void read(const QString& reading);
@@ -37,10 +42,23 @@ class LoanDeskWindow : public QWidget {
   protected:
     // The close box closes the desk as "&Quitter" does: emptied and hidden.
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    // A choice window that closes gives the focus back to the reading field.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void showState(const DeskState& desk);
+    void showFields(const DeskState& desk);
     void focusReading();
+
+    // While a box is open at the desk: it shows what the box is about, and
+    // the readings made meanwhile are interpreted once it is answered.
+    void beforeBox(Icon icon) override;
+    void readingKept(int waiting) override;
+    void interpretReading();
+    void readWaiting();
+    void watchingBoxes(const std::function<void()>& action);
+    void holdChoiceWindow(QWidget& window);
 
     void validateReading();
     void newReading();
@@ -51,6 +69,8 @@ class LoanDeskWindow : public QWidget {
     void chooseDocument();
 
     AppContext& ctx_;
+    // The state whose reading is being interpreted, shown when a box opens.
+    const DeskState* interpreting_ = nullptr;
 
     QLabel* Label7;
     QLineEdit* Text1;

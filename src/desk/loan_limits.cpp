@@ -61,6 +61,7 @@ bool PassesLoanLimit(AppContext& ctx, const QString& borrowerCategory,
     if (numericValue(limit) > count)
         return true;
 
+    ctx.play(Sound::Refused);
     ctx.dialogs.message(Icon::Question, kProgramCaption, limitMessage(borrowerCategory, count));
     AskForceLoan(ctx);
     return ctx.desk.ForceLoan == 1;

@@ -1,20 +1,11 @@
 #include "printing/printing_windows.h"
 
+#include "common/window_frame.h"
 #include "printing/card_window.h"
 #include "printing/label_sheet_window.h"
 #include "printing/layout_window.h"
 
 namespace karvel {
-
-namespace {
-
-void bringUp(QWidget& window) {
-    window.show();
-    window.raise();
-    window.activateWindow();
-}
-
-} // namespace
 
 PrintingWindows::PrintingWindows(AppContext& ctx) : ctx_(ctx) {}
 
@@ -39,11 +30,11 @@ CardWindow& PrintingWindows::cardWindow() {
 }
 
 void PrintingWindows::showLabelSheets() {
-    bringUp(labelSheetWindow());
+    BringUp(ctx_, labelSheetWindow());
 }
 
 void PrintingWindows::showBorrowerCards() {
-    bringUp(cardWindow());
+    BringUp(ctx_, cardWindow());
 }
 
 } // namespace karvel

@@ -1,6 +1,7 @@
 #include "printing/sheet_window.h"
 
 #include "common/centre_window.h"
+#include "common/window_frame.h"
 #include "printing/layout_window.h"
 
 #include <QButtonGroup>
@@ -75,11 +76,7 @@ SheetWindow::SheetWindow(AppContext& ctx, LayoutWindow& layoutWindow, const Shee
     SSCommand3 =
         named(new QPushButton(QStringLiteral("&Marges et Mise en page"), this), "SSCommand3");
     SSCommand3->setToolTip(QStringLiteral("Cliquez pour modifier les marges et la mise en page"));
-    connect(SSCommand3, &QPushButton::clicked, this, [this] {
-        layoutWindow_.show();
-        layoutWindow_.raise();
-        layoutWindow_.activateWindow();
-    });
+    connect(SSCommand3, &QPushButton::clicked, this, [this] { BringUp(ctx_, layoutWindow_); });
 
     Option2index0->setChecked(true);
     chooseNumbers(NumberChoice::Series);

@@ -3,7 +3,6 @@
 #include "common/app_context.h"
 #include "data/backups.h"
 #include "data/settings.h"
-#include "desk/stocktaking.h"
 #include "platform/qt_desktop.h"
 #include "platform/qt_dialogs.h"
 #include "platform/qt_printer.h"
@@ -55,9 +54,6 @@ int main(int argc, char* argv[]) {
     karvel::QuitActions quit;
     quit.makeBackups = [&ctx] { karvel::MakeBackups(ctx); };
     karvel::MainWindow mainWindow(ctx, quit);
-    QObject::connect(mainWindow.stocktakingAction(), &QAction::triggered,
-                     [&ctx] { karvel::ConfirmStocktaking(ctx); });
-    mainWindow.stocktakingAction()->setEnabled(true);
     QObject::connect(mainWindow.labelSheetsAction(), &QAction::triggered,
                      [&printing] { printing.showLabelSheets(); });
     mainWindow.labelSheetsAction()->setEnabled(true);

@@ -1,9 +1,13 @@
 #include "shell/main_window.h"
 
 #include "common/app_context.h"
+#include "common/centre_window.h"
 #include "desk/loan_desk_window.h"
+#include "desk/stocktaking.h"
 
 #include <QCloseEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QScreen>
 #include <QShowEvent>
@@ -39,9 +43,51 @@ MainWindow::MainWindow(AppContext& ctx, QuitActions quit, QWidget* parent)
         setGeometry(screen->availableGeometry());
     setWindowState(Qt::WindowMaximized);
 
+    frame_ = new QMdiArea(this);
+    frame_->setObjectName(QStringLiteral("MDIClient"));
+    setCentralWidget(frame_);
+    ctx_.frame = this;
+    // Whenever the desk comes to the front, what the reader types goes to its reading field.
+    connect(frame_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
+        if (window && window->widget() == Form2)
+            Form2->focusReadingField();
+    });
+
     quitter = new QuitWindow(std::move(quit), this);
     Form2 = new LoanDeskWindow(ctx_, this);
     buildMenus();
+}
+
+MainWindow::~MainWindow() {
+    ctx_.frame = nullptr;
+    for (QWidget* window : lent_) {
+        window->hide();
+        window->setParent(nullptr);
+    }
+}
+
+QMdiSubWindow* MainWindow::hold(QWidget& window) {
+    if (auto* held = qobject_cast<QMdiSubWindow*>(window.parentWidget()))
+        return held;
+    if (!window.parent())
+        lent_.push_back(&window);
+    const QSize size = window.size();
+    // Hidden when it closes, never destroyed: its fields persist until the program ends.
+    auto* held = new QMdiSubWindow;
+    held->setWidget(&window);
+    frame_->addSubWindow(held);
+    held->resize(size + held->size() - held->contentsRect().size());
+    held->move(centredPosition(QRect(QPoint(0, 0), frame_->viewport()->size()), held->size(),
+                               logicalDpiY()));
+    return held;
+}
+
+void MainWindow::bringUp(QWidget& window) {
+    QMdiSubWindow* held = hold(window);
+    window.show();
+    held->show();
+    held->raise();
+    frame_->setActiveSubWindow(held);
 }
 
 void MainWindow::buildMenus() {
@@ -82,6 +128,7 @@ void MainWindow::buildMenus() {
     menuinventaireindex1 =
         addEntry(inventaire, QStringLiteral("menuinventaireindex1"),
                  QStringLiteral("&Inventaire des documents par lecture des codes-barres"));
+    connect(menuinventaireindex1, &QAction::triggered, this, &MainWindow::runStocktaking);
 
     QMenu* aide = addMenu(bar, QStringLiteral("menuaideindex0"), QStringLiteral("&?"));
     connect(addEntry(aide, QStringLiteral("menuaideindex1"), QStringLiteral("&Aide")),
@@ -95,8 +142,15 @@ void MainWindow::buildMenus() {
     connect(addEntry(aide, QStringLiteral("menuaideindex6"), QStringLiteral("Info &Version")),
             &QAction::triggered, this, [this] { ShowVersionBox(ctx_); });
 
-    for (QAction* later : {menuéditionindex1, menuéditionindex3, menuinventaireindex1})
+    for (QAction* later : {menuéditionindex1, menuéditionindex3})
         later->setEnabled(false);
+}
+
+void MainWindow::runStocktaking() {
+    ConfirmStocktaking(ctx_);
+    // Back to the desk, ready to read, if it was open.
+    if (Form2->isVisible())
+        Form2->open();
 }
 
 void MainWindow::showQuitWindow() {

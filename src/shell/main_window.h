@@ -1,25 +1,33 @@
 #pragma once
-// The main window `MDIForm1`: the menus that lead to every function. Closing
-// it never ends the program; it shows the quit window instead.
+// The main window `MDIForm1`: the menus that lead to every function, and the
+// frame that holds the windows they open. Closing it never ends the program;
+// it shows the quit window instead.
 
+#include "common/window_frame.h"
 #include "platform/printer_surface.h"
 #include "shell/menu_actions.h"
 #include "shell/quit_window.h"
 
 #include <QMainWindow>
 #include <optional>
+#include <vector>
 
 class QAction;
+class QMdiArea;
+class QMdiSubWindow;
 
 namespace karvel {
 
 struct AppContext;
 class LoanDeskWindow;
 
-class MainWindow : public QMainWindow {
+class MainWindow : public QMainWindow, public WindowFrame {
     Q_OBJECT
   public:
     MainWindow(AppContext& ctx, QuitActions quit, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    void bringUp(QWidget& window) override;
 
     // Shows the loan desk and puts the focus in its reading field.
     QAction* loanDeskAction() const { return menugestionindex1; }
@@ -30,7 +38,6 @@ class MainWindow : public QMainWindow {
     // connects to triggered() and enables them.
     QAction* labelSheetsAction() const { return menuéditionindex1; }
     QAction* borrowerCardsAction() const { return menuéditionindex3; }
-    QAction* stocktakingAction() const { return menuinventaireindex1; }
 
     QuitWindow& quitWindow() const { return *quitter; }
     void showQuitWindow();
@@ -42,12 +49,18 @@ class MainWindow : public QMainWindow {
 
   private:
     void buildMenus();
+    QMdiSubWindow* hold(QWidget& window);
+    void runStocktaking();
     void choosePrinterOrientation(Orientation orientation);
     void openDataDocument(DataDocument document);
 
     AppContext& ctx_;
     std::function<void(int)> endProgram_;
     QuitWindow* quitter;
+    QMdiArea* frame_;
+    // Windows held in the frame that belong to others (the printing windows):
+    // given back when the frame goes, so that their owners delete them.
+    std::vector<QWidget*> lent_;
     LoanDeskWindow* Form2;
     bool loanDeskOpened_ = false;
     // The orientation last set through the menu, which the check marks show.

@@ -177,8 +177,9 @@ TEST(EndToEnd, LoansForcedLoanPrintReturnsAndQuit) {
     ASSERT_TRUE(karvel.waitForStarted(10000));
 
     Session s(screen.display());
-    const QString desk = s.waitWindow("Gestion des Prêts par lecture de codes-barres");
-    ASSERT_FALSE(desk.isEmpty()) << "the loan desk did not open";
+    // The loan desk lives inside the main window, its reading field focused.
+    const QString desk = s.waitWindow("La VOK - Gestion des Codes-Barres");
+    ASSERT_FALSE(desk.isEmpty()) << "the main window did not open";
     s.xdotool({"windowfocus", "--sync", desk});
 
     s.scan("EMPRUNT");
