@@ -57,15 +57,31 @@ void ConfirmStocktaking(AppContext& ctx) {
         RunStocktaking(ctx);
 }
 
+// The stocktaking's messages stop the reader's keys: what it reads while one
+// is open is the next documents, taken before the input box is asked again.
+class StocktakingWatcher final : public BoxWatcher {
+  public:
+    explicit StocktakingWatcher(const AppContext& ctx) : ctx_(ctx) {}
+    void beforeBox(Icon) override {}
+    void readingKept(int) override { ctx_.play(Sound::Waiting); }
+
+  private:
+    const AppContext& ctx_;
+};
+
 void RunStocktaking(AppContext& ctx) {
     int count = 0;
+    StocktakingWatcher watcher(ctx);
+    Dialogs::Watch watch(ctx.dialogs, watcher);
     RunReportingErrors(ctx, [&] {
         for (;;) {
-            const std::optional<QString> answer = ctx.dialogs.input(
-                QStringLiteral("Effectuez une lecture des code-barres des documents à "
-                               "inventorier OU entrez leur numéro d'inventaire (sur le format "
-                               "DOC-xxxxx) - puis pressez 'OK'"),
-                QStringLiteral("Inventaire des documents"));
+            std::optional<QString> answer = ctx.dialogs.takeWaitingReading();
+            if (!answer)
+                answer = ctx.dialogs.input(
+                    QStringLiteral("Effectuez une lecture des code-barres des documents à "
+                                   "inventorier OU entrez leur numéro d'inventaire (sur le format "
+                                   "DOC-xxxxx) - puis pressez 'OK'"),
+                    QStringLiteral("Inventaire des documents"));
             const Scan scan = markOne(ctx, answer.value_or(QString()));
             if (scan == Scan::End)
                 break;

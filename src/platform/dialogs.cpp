@@ -20,6 +20,11 @@ QString Dialogs::takeUnfinishedReading() {
     return std::exchange(unfinished_, QString());
 }
 
+void Dialogs::keepUnfinishedReading(const QString& keys) {
+    if (watcher_)
+        unfinished_ = keys;
+}
+
 void Dialogs::keepReading(const QString& reading) {
     if (!watcher_)
         return;

@@ -41,7 +41,8 @@ class Dialogs {
     std::optional<QString> takeWaitingReading();
     int waitingReadings() const { return int(waiting_.size()); }
     // The first keys of a reading still being typed when the box closed:
-    // the rest of it goes to the field that has the focus now.
+    // the rest of it goes to the field that has the focus now. Kept, as the
+    // waiting readings are, only while a watcher is set.
     QString takeUnfinishedReading();
 
     // While a watcher is set, readings made during a box are kept for it;
@@ -67,7 +68,7 @@ class Dialogs {
                             Buttons buttons) = 0;
     // The implementations hand over what a reader typed while their box was open.
     void keepReading(const QString& reading);
-    void keepUnfinishedReading(const QString& keys) { unfinished_ = keys; }
+    void keepUnfinishedReading(const QString& keys);
 
   private:
     BoxWatcher* watcher_ = nullptr;

@@ -139,6 +139,14 @@ class ReaderKeyCatcher final : public QObject {
     bool replaying_ = false;
 };
 
+// The window a box stood over is active again once it closes, so that the
+// keys typed next reach its focused field. Without a window manager, or with
+// one that does not give the focus back, they would go nowhere.
+void giveBackActivation(const QWidget& box) {
+    if (QWidget* window = box.parentWidget())
+        window->activateWindow();
+}
+
 QString waitingNote(int waiting) {
     if (waiting == 0)
         return QString();
@@ -200,6 +208,7 @@ int QtDialogs::showMessage(Icon icon, const QString& caption, const QString& tex
     if (wasBusy)
         QApplication::setOverrideCursor(Qt::WaitCursor);
     keepUnfinishedReading(catcher.unfinished());
+    giveBackActivation(box);
     switch (result) {
     case QMessageBox::Yes:
         return AnswerYes;
@@ -218,7 +227,11 @@ std::optional<QString> QtDialogs::input(const QString& prompt, const QString& ti
     dialog.setLabelText(prompt);
     dialog.setOkButtonText(QStringLiteral("OK"));
     dialog.setCancelButtonText(QStringLiteral("Annuler"));
-    if (dialog.exec() != QDialog::Accepted)
+    // The start of a reading cut short by the box before: the rest follows.
+    dialog.setTextValue(takeUnfinishedReading());
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    giveBackActivation(dialog);
+    if (!accepted)
         return std::nullopt;
     return dialog.textValue();
 }

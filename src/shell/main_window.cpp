@@ -88,6 +88,7 @@ void MainWindow::bringUp(QWidget& window) {
     held->show();
     held->raise();
     frame_->setActiveSubWindow(held);
+    activateWindow();
 }
 
 void MainWindow::buildMenus() {
