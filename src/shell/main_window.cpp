@@ -145,6 +145,21 @@ void MainWindow::buildMenus() {
 
     for (QAction* later : {menuéditionindex1, menuéditionindex3})
         later->setEnabled(false);
+
+    // A menu closed with Escape leaves the menu bar taking the keys: the
+    // next reading would open menus by their letters. Once a menu closes
+    // over the desk, the keys go back to its reading field.
+    for (QMenu* menu : {fichier, gestion, edition, inventaire, aide})
+        connect(menu, &QMenu::aboutToHide, this, [this] {
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    const QMdiSubWindow* active = frame_->activeSubWindow();
+                    if (active && active->widget() == Form2 && isActiveWindow())
+                        Form2->focusReadingField();
+                },
+                Qt::QueuedConnection);
+        });
 }
 
 void MainWindow::runStocktaking() {

@@ -106,6 +106,37 @@ class Session {
         waitGone(box);
         return true;
     }
+    // A person answering each box that opens with Enter (OK, or the default
+    // Non of a question) until none is left; how many there were.
+    int answerAll() {
+        int answered = 0;
+        for (;;) {
+            QElapsedTimer clock;
+            clock.start();
+            QString box;
+            while (box.isEmpty() && clock.elapsed() < 3000) {
+                box = xdotool({"search", "--onlyvisible", "--name", "KarVel pour La V.O.K."})
+                          .split('\n')
+                          .last();
+                if (box.isEmpty())
+                    QThread::msleep(100);
+            }
+            if (box.isEmpty())
+                return answered;
+            // A person reads the box before pressing a key.
+            QThread::msleep(300);
+            xdotool({"windowfocus", "--sync", box});
+            xdotool({"key", "Return"});
+            waitGone(box);
+            ++answered;
+        }
+    }
+    // A click on the main window, away from the desk, as a pupil's elbow might.
+    void clickAt(int x, int y) {
+        xdotool({"mousemove", "--sync", QString::number(x), QString::number(y)});
+        xdotool({"click", "1"});
+        QThread::msleep(200);
+    }
     // What the reader does: the code, then Enter, into the focused field.
     void scan(const QString& code) {
         xdotool({"type", "--delay", "15", code});
@@ -127,53 +158,100 @@ QByteArray readAll(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-TEST(EndToEnd, LoansForcedLoanPrintReturnsAndQuit) {
-    if (QStandardPaths::findExecutable("Xvfb").isEmpty() ||
-        QStandardPaths::findExecutable("xdotool").isEmpty())
-        GTEST_SKIP() << "Xvfb et xdotool sont nécessaires (paquets xvfb et xdotool)";
-    VirtualScreen screen;
-    ASSERT_FALSE(screen.display().isEmpty()) << "no virtual screen";
+// A demo school made for today, in a folder of its own.
+struct DemoSchool {
+    DemoSchool() {
+        made = QProcess::execute(KARVEL_DEMO_BINARY, {dir.path(), "--date", today}) == 0;
+    }
+    QString data() const { return dir.path() + "/LAVOK"; }
 
-    QTemporaryDir dir;
-    const QString today = QDate::currentDate().toString("dd/MM/yyyy");
-    ASSERT_EQ(QProcess::execute(KARVEL_DEMO_BINARY, {dir.path(), "--date", today}), 0);
-    const QString data = dir.path() + "/LAVOK";
-    const QString pdf = dir.path() + "/liste.pdf";
-
-    // A pupil without loans (the demo's limit for pupils is 2) and three documents on the shelf.
-    QString pupil;
-    QStringList documents;
-    {
+    // Pupils holding nothing (the demo's limit for pupils is 2).
+    QStringList pupilsWithoutLoans(int count) {
+        QStringList found;
         Database pupils(dir.path() + "/LEMAVORI/LEMAVORI.MDB");
-        Database catalogue(data + "/VOK.MDB");
+        Database catalogue(data() + "/VOK.MDB");
         auto stmt = pupils.prepare("SELECT matricule FROM enfants ORDER BY matricule");
-        while (pupil.isEmpty() && stmt->step()) {
+        while (found.size() < count && stmt->step()) {
             const QString candidate = stmt->text(0);
             auto loans = catalogue.prepare(
                 "SELECT count(*) FROM vok WHERE emprunteur = ?1 AND emprunté = 'O'");
             loans->bind(1, candidate);
             loans->step();
             if (loans->integer(0) == 0)
-                pupil = candidate;
+                found << candidate;
         }
+        return found;
+    }
+    // Documents on the shelf that may be lent.
+    QStringList documentsOnTheShelf(int count) {
+        QStringList found;
+        Database catalogue(data() + "/VOK.MDB");
         auto free = catalogue.prepare("SELECT inventaire FROM vok WHERE emprunt = 'O' AND "
                                       "(emprunté = 'N' OR emprunté = '') ORDER BY inventaire "
-                                      "LIMIT 3");
+                                      "LIMIT ?1");
+        free->bind(1, QString::number(count));
         while (free->step())
-            documents << free->text(0);
+            found << free->text(0);
+        return found;
     }
-    ASSERT_FALSE(pupil.isEmpty());
-    ASSERT_EQ(documents.size(), 3);
+    // The documents lent to a pupil, in number order.
+    QStringList lentTo(const QString& pupil) {
+        QStringList found;
+        Database catalogue(data() + "/VOK.MDB", Database::Mode::ReadOnly);
+        auto stmt = catalogue.prepare("SELECT inventaire FROM vok WHERE emprunteur = ?1 AND "
+                                      "emprunté = 'O' ORDER BY inventaire");
+        stmt->bind(1, pupil);
+        while (stmt->step())
+            found << stmt->text(0);
+        return found;
+    }
+    QString journal() const {
+        return QString::fromUtf8(
+            readAll(data() + "/" + QDate::currentDate().toString("yy-MM-dd") + ".JNL"));
+    }
 
-    QProcess karvel;
+    QTemporaryDir dir;
+    const QString today = QDate::currentDate().toString("dd/MM/yyyy");
+    bool made = false;
+};
+
+// Starts the built program in the school's data folder, on the virtual screen.
+void start(QProcess& karvel, const VirtualScreen& screen, const DemoSchool& school,
+           const QString& pdf) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("DISPLAY", screen.display());
     env.insert("QT_QPA_PLATFORM", "xcb");
     env.insert("KARVEL_PDF", pdf);
     karvel.setProcessEnvironment(env);
-    karvel.setWorkingDirectory(data);
+    karvel.setWorkingDirectory(school.data());
     karvel.setProcessChannelMode(QProcess::ForwardedChannels);
     karvel.start(KARVEL_BINARY, {});
+}
+
+bool haveVirtualScreenTools() {
+    return !QStandardPaths::findExecutable("Xvfb").isEmpty() &&
+           !QStandardPaths::findExecutable("xdotool").isEmpty();
+}
+
+TEST(EndToEnd, LoansForcedLoanPrintReturnsAndQuit) {
+    if (!haveVirtualScreenTools())
+        GTEST_SKIP() << "Xvfb et xdotool sont nécessaires (paquets xvfb et xdotool)";
+    VirtualScreen screen;
+    ASSERT_FALSE(screen.display().isEmpty()) << "no virtual screen";
+
+    DemoSchool school;
+    ASSERT_TRUE(school.made);
+    const QString data = school.data();
+    const QString today = school.today;
+    const QString pdf = school.dir.path() + "/liste.pdf";
+    const QStringList pupils = school.pupilsWithoutLoans(1);
+    ASSERT_EQ(pupils.size(), 1);
+    const QString pupil = pupils[0];
+    const QStringList documents = school.documentsOnTheShelf(3);
+    ASSERT_EQ(documents.size(), 3);
+
+    QProcess karvel;
+    start(karvel, screen, school, pdf);
     ASSERT_TRUE(karvel.waitForStarted(10000));
 
     Session s(screen.display());
@@ -231,8 +309,7 @@ TEST(EndToEnd, LoansForcedLoanPrintReturnsAndQuit) {
     EXPECT_EQ(field(documents[2], "catégorieemprunteur"), "école");
 
     // The journal: three loans and two returns, in that order.
-    const QString journal = QDate::currentDate().toString("yy-MM-dd") + ".JNL";
-    const QString text = QString::fromUtf8(readAll(data + "/" + journal));
+    const QString text = school.journal();
     EXPECT_EQ(text.count("Emprunt d'un document"), 3) << text.toStdString();
     EXPECT_EQ(text.count("Restitution d'un document"), 2);
     EXPECT_EQ(text.count("\r\n"), 5 * 4) << "four lines an entry, each ended by CR LF";
@@ -253,6 +330,58 @@ TEST(EndToEnd, LoansForcedLoanPrintReturnsAndQuit) {
     EXPECT_EQ(backup.integrityCheck(), "ok");
     EXPECT_EQ(one(backup, "SELECT emprunteur FROM vok WHERE inventaire = '" + documents[2] + "'"),
               pupil);
+}
+
+// A pupil with a limit of two scans five documents in a row at a reader's
+// speed, nobody at the screen; then a person answers every box with Enter.
+// Only two are lent: no reading answered a box or forced a loan. Then the
+// same with clicks on the main window between the scans.
+TEST(EndToEnd, FiveQuickScansPastTheLimitLendTwo) {
+    if (!haveVirtualScreenTools())
+        GTEST_SKIP() << "Xvfb et xdotool sont nécessaires (paquets xvfb et xdotool)";
+    VirtualScreen screen;
+    ASSERT_FALSE(screen.display().isEmpty()) << "no virtual screen";
+    DemoSchool school;
+    ASSERT_TRUE(school.made);
+    const QStringList pupils = school.pupilsWithoutLoans(2);
+    ASSERT_EQ(pupils.size(), 2);
+    const QStringList documents = school.documentsOnTheShelf(10);
+    ASSERT_EQ(documents.size(), 10);
+
+    QProcess karvel;
+    start(karvel, screen, school, school.dir.path() + "/liste.pdf");
+    ASSERT_TRUE(karvel.waitForStarted(10000));
+    Session s(screen.display());
+    const QString main = s.waitWindow("La VOK - Gestion des Codes-Barres");
+    ASSERT_FALSE(main.isEmpty()) << "the main window did not open";
+    s.xdotool({"windowfocus", "--sync", main});
+
+    s.scan("EMPRUNT");
+    s.scan("ECO-" + pupils[0]);
+    for (int i = 0; i < 5; ++i)
+        s.scan("DOC-" + documents[i]);
+    // The third, fourth and fifth each get the limit message, the force
+    // question (default Non) and "L'emprunt n'a pas été forcé...".
+    EXPECT_EQ(s.answerAll(), 9);
+    EXPECT_EQ(school.lentTo(pupils[0]), documents.mid(0, 2));
+
+    s.xdotool({"windowfocus", "--sync", main});
+    s.scan("ECO-" + pupils[1]);
+    for (int i = 5; i < 10; ++i) {
+        s.scan("DOC-" + documents[i]);
+        // Away from the desk, on the main window's empty space, and on its menu bar.
+        s.clickAt(40, 1000);
+        if (i == 5) {
+            s.clickAt(10, 8);
+            s.xdotool({"key", "Escape"});
+        }
+    }
+    EXPECT_EQ(s.answerAll(), 9);
+    EXPECT_EQ(school.lentTo(pupils[1]), documents.mid(5, 2));
+    EXPECT_EQ(school.journal().count("Emprunt d'un document"), 4);
+
+    karvel.kill();
+    karvel.waitForFinished();
 }
 
 } // namespace
