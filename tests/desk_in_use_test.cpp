@@ -3,6 +3,8 @@
 // and on the desk's buttons. Real windows on the offscreen platform, real Qt
 // message boxes, real files; only the person is scripted.
 
+#include "desk/desk_state.h"
+#include "desk/interpreter.h"
 #include "desk/loan_desk_window.h"
 #include "desk/stocktaking.h"
 #include "platform/qt_dialogs.h"
@@ -27,6 +29,8 @@
 #include <QTimer>
 #include <deque>
 #include <gtest/gtest.h>
+#include <iostream>
+#include <random>
 
 using namespace karvel;
 using namespace karvel::test;
@@ -173,6 +177,16 @@ Row document(const QString& number, const QString& title, const QString& state =
 class DeskInUseTest : public ::testing::Test {
   protected:
     DeskInUseTest() : ctx(dialogs, clock, files, printer) {
+        fill(school);
+        EXPECT_EQ(RunStartup(ctx, school.data(), {}), StartupResult::ShowMainWindow);
+        ctx.loanLimits = {"2", "0", "15"};
+        window = std::make_unique<MainWindow>(ctx, QuitActions{[] {}, [](int) {}});
+        window->show();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        QTest::qWait(20); // the desk opens once the main window is up
+    }
+
+    static void fill(SchoolFolder& school) {
         SchoolFolder::insert(school.catalogue(), "vok",
                              {document("00001", "Le Petit Prince"), document("00002", "Tintin"),
                               document("00003", "Astérix"), document("00004", "Babar"),
@@ -191,12 +205,6 @@ class DeskInUseTest : public ::testing::Test {
                                {"nomenfant", "Petit"},
                                {"prénomenfant", "Tom"},
                                {"classe", "09"}}});
-        EXPECT_EQ(RunStartup(ctx, school.data(), {}), StartupResult::ShowMainWindow);
-        ctx.loanLimits = {"2", "0", "15"};
-        window = std::make_unique<MainWindow>(ctx, QuitActions{[] {}, [](int) {}});
-        window->show();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
-        QTest::qWait(20); // the desk opens once the main window is up
     }
 
     LoanDeskWindow& desk() { return window->loanDesk(); }
@@ -224,7 +232,7 @@ class DeskInUseTest : public ::testing::Test {
     QString doc(const QString& number, const QString& field) {
         return SchoolFolder::value(school.catalogue(), "vok", "inventaire", number, field);
     }
-    QString journal() {
+    static QString journal(const SchoolFolder& school) {
         QFile file(school.data() + "/26-03-07.JNL");
         return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
     }
@@ -275,7 +283,7 @@ TEST_F(DeskInUseTest, ReadingsDuringTheLimitQuestionsWaitAndNeverForce) {
     for (const char* number : {"00003", "00004", "00005"})
         EXPECT_EQ(doc(number, "emprunté"), "N") << number;
     EXPECT_EQ(doc("00002", "emprunteur"), "00042");
-    EXPECT_EQ(journal().count("Emprunt d'un document"), 2);
+    EXPECT_EQ(journal(school).count("Emprunt d'un document"), 2);
     EXPECT_EQ(listed(), QStringList({"00001 - Le Petit Prince", "00002 - Tintin"}));
     expectReadingFocused();
 }
@@ -291,7 +299,7 @@ TEST_F(DeskInUseTest, AReturnScannedDuringARefusalIsMade) {
 
     EXPECT_EQ(doc("00006", "emprunté"), "N");
     EXPECT_EQ(listed(), QStringList({"00006 - Les Misérables"}));
-    EXPECT_EQ(journal().count("Restitution d'un document"), 1);
+    EXPECT_EQ(journal(school).count("Restitution d'un document"), 1);
     EXPECT_EQ(control<QLabel>(&desk(), "Label9")->text(), "Tom Petit")
         << "the borrower whose document came back";
     expectReadingFocused();
@@ -329,6 +337,113 @@ TEST_F(DeskInUseTest, AStocktakingScanDuringAMessageIsMarkedNext) {
     RunStocktaking(ctx);
     EXPECT_EQ(doc("00001", "emprunté"), "I");
     EXPECT_EQ(doc("00002", "emprunté"), "I");
+}
+
+// ---- A long session at a reader's speed. ----
+
+// The reader scans at its own pace whatever is on the screen, one reading
+// every few tenths of a second, into whatever has the focus; the person
+// answers each box with Enter only after zero to two more scans. Every
+// reading must be interpreted once, in order, and the files must end as if
+// each had come after the answers.
+class Session : public QObject {
+  public:
+    Session(QStringList readings, quint32 seed) : readings_(std::move(readings)), random_(seed) {
+        QTimer::singleShot(0, this, &Session::tick);
+    }
+    bool done() const { return done_; }
+    int typed = 0;
+    int typedWhileABoxWasOpen = 0;
+    int typedToNowhere = 0;
+
+  private:
+    // Scheduled afresh each time: a tick that opens a box runs on inside it,
+    // and the next tick must come all the same.
+    void tick() {
+        QWidget* box = QApplication::activeModalWidget();
+        if (!box && next_ == readings_.size()) {
+            done_ = true;
+            return;
+        }
+        QTimer::singleShot(int(kReaderKeyGapMs) * 2, this, &Session::tick);
+        if (box) {
+            if (!box->property("patience").isValid())
+                box->setProperty("patience", int(random_() % 3));
+            const int patience = box->property("patience").toInt();
+            if (patience == 0 || next_ == readings_.size()) {
+                box->setProperty("patience", -1);
+                QTest::keyClick(box->focusWidget() ? box->focusWidget() : box, Qt::Key_Return);
+                return;
+            }
+            box->setProperty("patience", patience - 1);
+        }
+        if (next_ == readings_.size())
+            return;
+        const QString reading = readings_[next_++];
+        ++typed;
+        QWidget* target =
+            box ? (box->focusWidget() ? box->focusWidget() : box) : QApplication::focusWidget();
+        if (!target) {
+            ++typedToNowhere;
+            return;
+        }
+        if (box)
+            ++typedWhileABoxWasOpen;
+        QTest::keyClicks(target, reading, Qt::NoModifier, kReaderKeyDelayMs);
+        QTest::keyClick(target, Qt::Key_Return, Qt::NoModifier, kReaderKeyDelayMs);
+    }
+
+    QStringList readings_;
+    qsizetype next_ = 0;
+    std::mt19937 random_;
+    bool done_ = false;
+};
+
+TEST_F(DeskInUseTest, ALongSessionEndsAsIfEachReadingCameAfterTheAnswers) {
+    std::mt19937 random(20261208);
+    const QStringList kinds = {"EMPRUNT",   "RESTITUTION", "ECO-00042",
+                               "ECO-00043", "ECO-00099",   "DOC-99999"};
+    QStringList readings;
+    for (int i = 0; i < 150; ++i) {
+        const unsigned pick = random() % 10;
+        readings << (pick < 6 ? QStringLiteral("DOC-0000%1").arg(1 + random() % 6)
+                              : kinds[random() % kinds.size()]);
+    }
+
+    QStringList interpreted;
+    QObject::connect(&desk(), &LoanDeskWindow::readingInterpreted,
+                     [&](const QString& reading) { interpreted << reading; });
+    Session session(readings, 7);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return session.done(); }, 120000));
+
+    // The same readings one at a time, every box answered as it opens.
+    SchoolFolder reference;
+    fill(reference);
+    TestContext one;
+    ASSERT_EQ(RunStartup(one.ctx, reference.data(), {}), StartupResult::ShowMainWindow);
+    one.ctx.loanLimits = ctx.loanLimits;
+    DeskState calm;
+    for (const QString& reading : readings) {
+        calm.Text1 = reading;
+        InterpretReading(one.ctx, calm);
+    }
+
+    EXPECT_EQ(interpreted, readings) << "each reading once, in the order it was made";
+    for (int n = 1; n <= 6; ++n) {
+        const QString number = QStringLiteral("0000%1").arg(n);
+        for (const char* field : {"emprunté", "emprunteur", "catégorieemprunteur", "cumul"})
+            EXPECT_EQ(doc(number, field), SchoolFolder::value(reference.catalogue(), "vok",
+                                                              "inventaire", number, field))
+                << number.toStdString() << ' ' << field;
+    }
+    EXPECT_EQ(journal(school), journal(reference));
+    EXPECT_EQ(listed(), calm.List1);
+    EXPECT_EQ(session.typedToNowhere, 0);
+    EXPECT_GT(session.typedWhileABoxWasOpen, 10) << "the session tried what it means to";
+    // The figures of the run, kept by the test log.
+    std::cout << "readings typed: " << session.typed << '\n'
+              << "readings kept while a box was open: " << session.typedWhileABoxWasOpen << '\n'
+              << "readings lost: " << (readings.size() - interpreted.size()) << '\n';
 }
 
 // ---- The desk inside the main window, and where the focus goes. ----

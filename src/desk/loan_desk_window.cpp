@@ -299,6 +299,7 @@ void LoanDeskWindow::watchingBoxes(const std::function<void()>& action) {
 
 void LoanDeskWindow::interpretReading() {
     DeskState desk = state();
+    const QString reading = desk.Text1;
     interpreting_ = &desk;
     {
         Dialogs::Watch watch(ctx_.dialogs, *this);
@@ -306,6 +307,7 @@ void LoanDeskWindow::interpretReading() {
     }
     interpreting_ = nullptr;
     showState(desk);
+    emit readingInterpreted(reading);
 }
 
 // The readings a barcode reader made while a box was open, in the order it

@@ -39,6 +39,11 @@ class LoanDeskWindow : public QWidget, private BoxWatcher {
     // What the controls hold.
     DeskState state() const;
 
+  signals:
+    // Each reading once interpreted, in the order it was made, whether it
+    // was typed into the field or waited while a box was open.
+    void readingInterpreted(const QString& reading);
+
   protected:
     // The close box closes the desk as "&Quitter" does: emptied and hidden.
     void closeEvent(QCloseEvent* event) override;
