@@ -233,14 +233,21 @@ bool haveVirtualScreenTools() {
            !QStandardPaths::findExecutable("xdotool").isEmpty();
 }
 
-TEST(EndToEnd, LoansForcedLoanPrintReturnsAndQuit) {
-    if (!haveVirtualScreenTools())
-        GTEST_SKIP() << "Xvfb et xdotool sont nécessaires (paquets xvfb et xdotool)";
-    VirtualScreen screen;
-    ASSERT_FALSE(screen.display().isEmpty()) << "no virtual screen";
+class EndToEnd : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!haveVirtualScreenTools())
+            GTEST_SKIP() << "Xvfb et xdotool sont nécessaires (paquets xvfb et xdotool)";
+        screen = std::make_unique<VirtualScreen>();
+        ASSERT_FALSE(screen->display().isEmpty()) << "no virtual screen";
+        ASSERT_TRUE(school.made);
+    }
 
+    std::unique_ptr<VirtualScreen> screen;
     DemoSchool school;
-    ASSERT_TRUE(school.made);
+};
+
+TEST_F(EndToEnd, LoansForcedLoanPrintReturnsAndQuit) {
     const QString data = school.data();
     const QString today = school.today;
     const QString pdf = school.dir.path() + "/liste.pdf";
@@ -251,10 +258,10 @@ TEST(EndToEnd, LoansForcedLoanPrintReturnsAndQuit) {
     ASSERT_EQ(documents.size(), 3);
 
     QProcess karvel;
-    start(karvel, screen, school, pdf);
+    start(karvel, *screen, school, pdf);
     ASSERT_TRUE(karvel.waitForStarted(10000));
 
-    Session s(screen.display());
+    Session s(screen->display());
     // The loan desk lives inside the main window, its reading field focused.
     const QString desk = s.waitWindow("La VOK - Gestion des Codes-Barres");
     ASSERT_FALSE(desk.isEmpty()) << "the main window did not open";
@@ -336,22 +343,16 @@ TEST(EndToEnd, LoansForcedLoanPrintReturnsAndQuit) {
 // speed, nobody at the screen; then a person answers every box with Enter.
 // Only two are lent: no reading answered a box or forced a loan. Then the
 // same with clicks on the main window between the scans.
-TEST(EndToEnd, FiveQuickScansPastTheLimitLendTwo) {
-    if (!haveVirtualScreenTools())
-        GTEST_SKIP() << "Xvfb et xdotool sont nécessaires (paquets xvfb et xdotool)";
-    VirtualScreen screen;
-    ASSERT_FALSE(screen.display().isEmpty()) << "no virtual screen";
-    DemoSchool school;
-    ASSERT_TRUE(school.made);
+TEST_F(EndToEnd, FiveQuickScansPastTheLimitLendTwo) {
     const QStringList pupils = school.pupilsWithoutLoans(2);
     ASSERT_EQ(pupils.size(), 2);
     const QStringList documents = school.documentsOnTheShelf(10);
     ASSERT_EQ(documents.size(), 10);
 
     QProcess karvel;
-    start(karvel, screen, school, school.dir.path() + "/liste.pdf");
+    start(karvel, *screen, school, school.dir.path() + "/liste.pdf");
     ASSERT_TRUE(karvel.waitForStarted(10000));
-    Session s(screen.display());
+    Session s(screen->display());
     const QString main = s.waitWindow("La VOK - Gestion des Codes-Barres");
     ASSERT_FALSE(main.isEmpty()) << "the main window did not open";
     s.xdotool({"windowfocus", "--sync", main});
