@@ -5,7 +5,6 @@
 
 #include "platform/dialogs.h"
 
-#include <QStringList>
 #include <deque>
 #include <vector>
 
@@ -23,11 +22,6 @@ class ScriptedDialogs final : public Dialogs {
     int showMessage(Icon icon, const QString& caption, const QString& text,
                     Buttons buttons) override {
         shown.push_back({icon, caption, text, buttons});
-        if (!readingsWhileOpen.empty()) {
-            for (const QString& reading : readingsWhileOpen.front())
-                keepReading(reading);
-            readingsWhileOpen.pop_front();
-        }
         if (!answers.empty()) {
             const int answer = answers.front();
             answers.pop_front();
@@ -50,8 +44,6 @@ class ScriptedDialogs final : public Dialogs {
 
     std::deque<int> answers;
     std::deque<std::optional<QString>> inputs;
-    // What a barcode reader types while each box is open, box after box.
-    std::deque<QStringList> readingsWhileOpen;
     std::vector<ShownMessage> shown;
     std::vector<QString> prompts;
     bool busy = false;
