@@ -11,6 +11,7 @@ shift 2 || true
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6printsupport6 libqt6test6 libgl-dev
+  qt6-multimedia-dev libqt6multimedia6
   libsqlite3-dev libgtest-dev libgmock-dev libbenchmark-dev
   libzbar-dev poppler-utils fonts-dejavu-core xvfb xauth xdotool
   mdbtools-dev libglib2.0-dev

@@ -3,9 +3,11 @@
 
 #include "common/centre_window.h"
 #include "common/text.h"
+#include "platform/qt_sounds.h"
 #include "platform/scripted_desktop.h"
 #include "shell/main_window.h"
 #include "test_data.h"
+#include "user_settings.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -88,6 +90,8 @@ TEST_F(MainWindowTest, MenuBarFollowsTheTable) {
         "  menufichierindex1 &Quitter",
         "menugestionindex0 &Gestion des prêts",
         "  menugestionindex1 &Gestion des prêts par lecture des codes-barres",
+        "  menugestionindex2 -",
+        "  menugestionindex3 &Sons à chaque lecture (off)",
         "menuéditionindex0 &Edition des Codes-Barres et Cartes",
         "  menuéditionindex1 Edition des &Codes-barres (off)",
         "  menuéditionindex2 -",
@@ -166,6 +170,25 @@ TEST_F(MainWindowTest, ConfirmingMakesTheBackupsThenEnds) {
     action("menufichierindex1")->trigger();
     QTest::mouseClick(quitButton("Commande1"), Qt::LeftButton);
     EXPECT_EQ(events, (std::vector<std::string>{"backups", "end 0"}));
+}
+
+TEST_F(MainWindowTest, SoundsEntryShowsAndSwitchesTheUsersChoice) {
+    test::UserSettingsFolder settings;
+    QtSounds sounds;
+    sounds.setEnabled(false);
+    window().useSounds(sounds);
+    QAction* entry = action(QStringLiteral("menugestionindex3"));
+    EXPECT_TRUE(entry->isEnabled());
+    EXPECT_TRUE(entry->isCheckable());
+    EXPECT_FALSE(entry->isChecked());
+
+    entry->trigger();
+    EXPECT_TRUE(entry->isChecked());
+    EXPECT_TRUE(sounds.enabled());
+    entry->trigger();
+    EXPECT_FALSE(sounds.enabled());
+    // Kept for the next run.
+    EXPECT_FALSE(QtSounds().enabled());
 }
 
 TEST_F(MainWindowTest, NoToTheOrientationQuestionChangesNothing) {

@@ -6,6 +6,7 @@
 #include "platform/qt_desktop.h"
 #include "platform/qt_dialogs.h"
 #include "platform/qt_printer.h"
+#include "platform/qt_sounds.h"
 #include "printing/printing_windows.h"
 #include "shell/main_window.h"
 #include "shell/presentation_window.h"
@@ -18,6 +19,8 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    // The user's own settings (the sounds on or off) go under these names.
+    QApplication::setOrganizationName(QStringLiteral("KarVel"));
     QApplication::setApplicationName(QStringLiteral("KarVel"));
     QApplication::setApplicationVersion(karvel::programVersion().toString());
     // The program ends only through the quit window or a fatal error, never
@@ -38,6 +41,8 @@ int main(int argc, char* argv[]) {
     karvel::AppContext ctx(dialogs, clock, files, *printer);
     context = &ctx;
     ctx.desktop = &desktop;
+    karvel::QtSounds sounds;
+    ctx.sounds = &sounds;
 
     auto splash = std::make_unique<karvel::PresentationWindow>();
     splash->showNow();
@@ -54,6 +59,7 @@ int main(int argc, char* argv[]) {
     karvel::QuitActions quit;
     quit.makeBackups = [&ctx] { karvel::MakeBackups(ctx); };
     karvel::MainWindow mainWindow(ctx, quit);
+    mainWindow.useSounds(sounds);
     QObject::connect(mainWindow.labelSheetsAction(), &QAction::triggered,
                      [&printing] { printing.showLabelSheets(); });
     mainWindow.labelSheetsAction()->setEnabled(true);

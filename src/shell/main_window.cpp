@@ -4,6 +4,7 @@
 #include "common/centre_window.h"
 #include "desk/loan_desk_window.h"
 #include "desk/stocktaking.h"
+#include "platform/qt_sounds.h"
 
 #include <QCloseEvent>
 #include <QMdiArea>
@@ -103,6 +104,7 @@ void MainWindow::buildMenus() {
     menugestionindex1 = addEntry(gestion, QStringLiteral("menugestionindex1"),
                                  QStringLiteral("&Gestion des prêts par lecture des codes-barres"));
     connect(menugestionindex1, &QAction::triggered, this, &MainWindow::openLoanDesk);
+    addSoundsEntry(gestion);
 
     QMenu* edition = addMenu(bar, QStringLiteral("menuéditionindex0"),
                              QStringLiteral("&Edition des Codes-Barres et Cartes"));
@@ -167,6 +169,21 @@ void MainWindow::runStocktaking() {
     // Back to the desk, ready to read, if it was open.
     if (Form2->isVisible())
         Form2->open();
+}
+
+void MainWindow::addSoundsEntry(QMenu* gestion) {
+    addSeparator(gestion, QStringLiteral("menugestionindex2"));
+    menugestionindex3 = addEntry(gestion, QStringLiteral("menugestionindex3"),
+                                 QStringLiteral("&Sons à chaque lecture"));
+    menugestionindex3->setCheckable(true);
+    menugestionindex3->setEnabled(false);
+}
+
+void MainWindow::useSounds(QtSounds& sounds) {
+    menugestionindex3->setChecked(sounds.enabled());
+    menugestionindex3->setEnabled(true);
+    connect(menugestionindex3, &QAction::toggled, this,
+            [&sounds](bool on) { sounds.setEnabled(on); });
 }
 
 void MainWindow::showQuitWindow() {

@@ -15,11 +15,13 @@
 class QAction;
 class QMdiArea;
 class QMdiSubWindow;
+class QMenu;
 
 namespace karvel {
 
 struct AppContext;
 class LoanDeskWindow;
+class QtSounds;
 
 class MainWindow : public QMainWindow, public WindowFrame {
     Q_OBJECT
@@ -39,6 +41,10 @@ class MainWindow : public QMainWindow, public WindowFrame {
     QAction* labelSheetsAction() const { return menuéditionindex1; }
     QAction* borrowerCardsAction() const { return menuéditionindex3; }
 
+    // Lets the entry "Sons à chaque lecture" show and switch the user's
+    // choice of sounds; the entry is disabled until then. Called once.
+    void useSounds(QtSounds& sounds);
+
     QuitWindow& quitWindow() const { return *quitter; }
     void showQuitWindow();
 
@@ -51,6 +57,7 @@ class MainWindow : public QMainWindow, public WindowFrame {
     void buildMenus();
     QMdiSubWindow* hold(QWidget& window);
     void runStocktaking();
+    void addSoundsEntry(QMenu* gestion);
     void choosePrinterOrientation(Orientation orientation);
     void openDataDocument(DataDocument document);
 
@@ -67,6 +74,7 @@ class MainWindow : public QMainWindow, public WindowFrame {
     std::optional<Orientation> chosenOrientation_;
 
     QAction* menugestionindex1 = nullptr;
+    QAction* menugestionindex3 = nullptr;
     QAction* menuéditionindex1 = nullptr;
     QAction* menuéditionindex3 = nullptr;
     QAction* menuéditionindex5 = nullptr;
