@@ -52,9 +52,16 @@ class ReaderKeyCatcher final : public QObject {
     explicit ReaderKeyCatcher(std::function<void(const QString&)> kept) : kept_(std::move(kept)) {
         clock_.start();
         idle_.setSingleShot(true);
+        // A coarse timer may fire a little early, while the keys held still
+        // look like a burst; a person's key must never stay held.
+        idle_.setTimerType(Qt::PreciseTimer);
         idle_.setInterval(int(kReaderKeyGapMs) + 1);
-        connect(&idle_, &QTimer::timeout, this,
-                [this] { release(rhythm_.idle(clock_.elapsed())); });
+        connect(&idle_, &QTimer::timeout, this, [this] {
+            if (const int released = rhythm_.idle(clock_.elapsed()))
+                release(released);
+            else if (rhythm_.heldKeys() > 0)
+                idle_.start();
+        });
         qApp->installEventFilter(this);
     }
     ~ReaderKeyCatcher() override { qApp->removeEventFilter(this); }
