@@ -9,6 +9,7 @@
 #include "desk/stocktaking.h"
 #include "platform/qt_dialogs.h"
 #include "platform/reading_rhythm.h"
+#include "recording_sounds.h"
 #include "shell/main_window.h"
 #include "shell/startup.h"
 #include "test_data.h"
@@ -294,11 +295,16 @@ TEST_F(DeskInUseTest, ReadingsDuringTheLimitQuestionsWaitAndNeverForce) {
 // A refused return followed at once by a good one: the second is taken back
 // once the refusal is read, listed, journalled.
 TEST_F(DeskInUseTest, AReturnScannedDuringARefusalIsMade) {
+    RecordingSounds sounds;
+    ctx.sounds = &sounds;
     Person person;
     person.steps = {{"Le document n'est pas actuellement", {"DOC-00006"}, "Return"}};
     scan("RESTITUTION");
     scan("DOC-00001");
     QTest::qWait(50);
+    EXPECT_EQ(sounds.played, std::vector<Sound>({Sound::Refused, Sound::Waiting, Sound::Recorded}))
+        << "the refusal, the reading kept, the return made";
+    EXPECT_EQ(control<QListWidget>(&desk(), "List1")->currentRow(), 0) << "the new line stands out";
 
     EXPECT_EQ(doc("00006", "emprunté"), "N");
     EXPECT_EQ(listed(), QStringList({"00006 - Les Misérables"}));
