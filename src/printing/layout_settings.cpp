@@ -16,19 +16,34 @@ struct NumberField {
     QString LayoutFields::*field;
     // Shown when the field is not a number: it names the field as the window labels it.
     QString notANumber;
+    // For a length: shown when it is no length a sheet can have.
+    QString notALength;
 };
+
+// A margin or a side of a sheet lies between none and a metre: beyond that a
+// typing slip ("-1e300") would print pages of nothing.
+constexpr double kLongestSheetMm = 1000;
+// The first fields are the four margins, then the sheet's width and height.
+constexpr size_t kMarginFields = 4;
+constexpr size_t kLengthFields = 6;
 
 // clang-format off
 const std::array<NumberField, 9> kNumberFields = {{
-    {&LayoutFields::Text1, QStringLiteral("La valeur de « Marge du haut » n'est pas un nombre - Corrigez-la dans Marges et Mise en page")},
-    {&LayoutFields::Text2, QStringLiteral("La valeur de « Marge du bas » n'est pas un nombre - Corrigez-la dans Marges et Mise en page")},
-    {&LayoutFields::Text3, QStringLiteral("La valeur de « Marge de gauche » n'est pas un nombre - Corrigez-la dans Marges et Mise en page")},
-    {&LayoutFields::Text4, QStringLiteral("La valeur de « Marge de droite » n'est pas un nombre - Corrigez-la dans Marges et Mise en page")},
-    {&LayoutFields::Text5, QStringLiteral("La valeur de « Largeur de la feuille » n'est pas un nombre - Corrigez-la dans Marges et Mise en page")},
-    {&LayoutFields::Text6, QStringLiteral("La valeur de « Hauteur de la feuille » n'est pas un nombre - Corrigez-la dans Marges et Mise en page")},
-    {&LayoutFields::Text7, QStringLiteral("La valeur de « Amplitude des codes-barres imprimés » n'est pas un nombre - Corrigez-la dans Marges et Mise en page")},
-    {&LayoutFields::Text9, QStringLiteral("La valeur de « Nombre de colonnes d'étiquettes par page » n'est pas un nombre - Corrigez-la dans Marges et Mise en page")},
-    {&LayoutFields::Text8, QStringLiteral("La valeur de « Nombre de lignes d'étiquettes par page » n'est pas un nombre - Corrigez-la dans Marges et Mise en page")},
+    {&LayoutFields::Text1, QStringLiteral("La valeur de « Marge du haut » n'est pas un nombre - Corrigez-la dans Marges et Mise en page"),
+     QStringLiteral("La valeur de « Marge du haut » doit être comprise entre 0 et 1000 mm - Corrigez-la dans Marges et Mise en page")},
+    {&LayoutFields::Text2, QStringLiteral("La valeur de « Marge du bas » n'est pas un nombre - Corrigez-la dans Marges et Mise en page"),
+     QStringLiteral("La valeur de « Marge du bas » doit être comprise entre 0 et 1000 mm - Corrigez-la dans Marges et Mise en page")},
+    {&LayoutFields::Text3, QStringLiteral("La valeur de « Marge de gauche » n'est pas un nombre - Corrigez-la dans Marges et Mise en page"),
+     QStringLiteral("La valeur de « Marge de gauche » doit être comprise entre 0 et 1000 mm - Corrigez-la dans Marges et Mise en page")},
+    {&LayoutFields::Text4, QStringLiteral("La valeur de « Marge de droite » n'est pas un nombre - Corrigez-la dans Marges et Mise en page"),
+     QStringLiteral("La valeur de « Marge de droite » doit être comprise entre 0 et 1000 mm - Corrigez-la dans Marges et Mise en page")},
+    {&LayoutFields::Text5, QStringLiteral("La valeur de « Largeur de la feuille » n'est pas un nombre - Corrigez-la dans Marges et Mise en page"),
+     QStringLiteral("La valeur de « Largeur de la feuille » doit être comprise entre 0 et 1000 mm - Corrigez-la dans Marges et Mise en page")},
+    {&LayoutFields::Text6, QStringLiteral("La valeur de « Hauteur de la feuille » n'est pas un nombre - Corrigez-la dans Marges et Mise en page"),
+     QStringLiteral("La valeur de « Hauteur de la feuille » doit être comprise entre 0 et 1000 mm - Corrigez-la dans Marges et Mise en page")},
+    {&LayoutFields::Text7, QStringLiteral("La valeur de « Amplitude des codes-barres imprimés » n'est pas un nombre - Corrigez-la dans Marges et Mise en page"), {}},
+    {&LayoutFields::Text9, QStringLiteral("La valeur de « Nombre de colonnes d'étiquettes par page » n'est pas un nombre - Corrigez-la dans Marges et Mise en page"), {}},
+    {&LayoutFields::Text8, QStringLiteral("La valeur de « Nombre de lignes d'étiquettes par page » n'est pas un nombre - Corrigez-la dans Marges et Mise en page"), {}},
 }};
 // clang-format on
 
@@ -120,6 +135,12 @@ std::variant<LayoutSettings, QString> readLayoutSettings(const LayoutFields& fie
         if (!value)
             return kNumberFields[i].notANumber;
         values[i] = *value;
+        if (i >= kLengthFields)
+            continue;
+        // A sheet of no size has its own message below.
+        const bool margin = i < kMarginFields;
+        if (*value > kLongestSheetMm || (margin && *value < 0))
+            return kNumberFields[i].notALength;
     }
     LayoutSettings s;
     s.top = values[0];
