@@ -100,6 +100,30 @@ TEST_F(StartupTest, MissingCatalogueEndsWithOneMessageNamingIt) {
     EXPECT_EQ(settingsLoads, 0) << "nothing runs after the end";
 }
 
+// A catalogue copied twice from Windows under two spellings: neither is
+// used, whichever would be the wrong one half the time.
+TEST_F(StartupTest, TwinFilesDifferingOnlyInCaseAreRefusedByName) {
+    ASSERT_TRUE(QFile::copy(school.catalogue(), school.data() + "/vok.mdb"));
+    EXPECT_EQ(start(), StartupResult::EndProgram);
+    ASSERT_EQ(t.dialogs.shown.size(), 1u);
+    EXPECT_EQ(t.dialogs.shown[0].icon, Icon::Critical);
+    EXPECT_EQ(t.dialogs.shown[0].text,
+              "Le dossier « " + school.data() +
+                  " » contient deux fichiers dont les noms ne diffèrent que par les majuscules : "
+                  "« VOK.MDB » et « vok.mdb ».\nKarVel ne peut pas savoir lequel utiliser : "
+                  "renommez ou déplacez l'un des deux, puis relancez KarVel.");
+    EXPECT_EQ(settingsLoads, 0);
+
+    // The same in the pupils folder, with neither spelt as expected.
+    ASSERT_TRUE(QFile::remove(school.data() + "/vok.mdb"));
+    ASSERT_TRUE(QFile::rename(school.pupilsFile(), school.pupils() + "/Lemavori.mdb"));
+    ASSERT_TRUE(QFile::copy(school.pupils() + "/Lemavori.mdb", school.pupils() + "/lemavori.MDB"));
+    t.dialogs.shown.clear();
+    EXPECT_EQ(start(), StartupResult::EndProgram);
+    ASSERT_EQ(t.dialogs.shown.size(), 1u);
+    EXPECT_TRUE(t.dialogs.shown[0].text.contains("« " + school.pupils() + " »"));
+}
+
 TEST_F(StartupTest, JetCatalogueIsRefusedUntouched) {
     QFile::remove(school.catalogue());
     QByteArray jet(2048, '\0');

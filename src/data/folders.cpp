@@ -1,6 +1,9 @@
 #include "data/folders.h"
 
+#include "data/settings.h"
 #include "platform/files.h"
+
+#include <QFileInfo>
 
 namespace karvel {
 
@@ -30,6 +33,26 @@ Folders resolveFolders(const QString& startFolder) {
     folders.pupils =
         folderExists(candidate) && fileExistsIn(candidate, kPupilsFile) ? candidate : folders.data;
     return folders;
+}
+
+QString twinFilesMessage(const Folders& folders) {
+    struct File {
+        const QString& folder;
+        const QString& name;
+    };
+    const File files[] = {{folders.data, kCatalogueFile},         {folders.data, kMembersFile},
+                          {folders.data, kCotationFile},          {folders.data, kSettingsFile},
+                          {folders.data, kCompanionSettingsFile}, {folders.pupils, kPupilsFile}};
+    for (const File& file : files) {
+        const QStringList twins = entriesNamed(file.folder, file.name);
+        if (twins.size() < 2)
+            continue;
+        // clang-format off
+        return QStringLiteral("Le dossier « %1 » contient deux fichiers dont les noms ne diffèrent que par les majuscules : « %2 » et « %3 ».\nKarVel ne peut pas savoir lequel utiliser : renommez ou déplacez l'un des deux, puis relancez KarVel.")
+            // clang-format on
+            .arg(file.folder, QFileInfo(twins[0]).fileName(), QFileInfo(twins[1]).fileName());
+    }
+    return QString();
 }
 
 } // namespace karvel

@@ -16,6 +16,11 @@ struct Folders {
 // data folder itself.
 Folders resolveFolders(const QString& startFolder);
 
+// The message that refuses a folder holding one of the program's files twice,
+// under names that differ only in letter case (files from Windows, copied
+// twice); empty when every file is there once at most.
+QString twinFilesMessage(const Folders& folders);
+
 // The file names of the companion products' databases.
 inline const QString kCatalogueFile = QStringLiteral("VOK.MDB");
 inline const QString kMembersFile = QStringLiteral("MEMBRES.MDB");

@@ -77,14 +77,25 @@ QString findEntry(const QString& folder, const QString& name) {
     const QString exact = folder + QLatin1Char('/') + name;
     if (QFileInfo::exists(exact))
         return exact;
+    const QStringList found = entriesNamed(folder, name);
+    return found.isEmpty() ? QString() : found.first();
+}
+
+QStringList entriesNamed(const QString& folder, const QString& name) {
     const QDir dir(folder.isEmpty() ? QStringLiteral("/") : folder);
+    QStringList found;
     const QStringList entries =
         dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     for (const QString& entry : entries) {
-        if (entry.compare(name, Qt::CaseInsensitive) == 0)
-            return folder + QLatin1Char('/') + entry;
+        if (entry.compare(name, Qt::CaseInsensitive) != 0)
+            continue;
+        const QString path = folder + QLatin1Char('/') + entry;
+        if (entry == name)
+            found.prepend(path);
+        else
+            found.append(path);
     }
-    return QString();
+    return found;
 }
 
 QString pathIn(const QString& folder, const QString& name) {

@@ -5,12 +5,15 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 namespace karvel {
 
 // The path of the entry `name` in `folder` as it is spelt on disk, matched
 // without regard to case (an exact match wins); empty when there is none.
 QString findEntry(const QString& folder, const QString& name);
+// Every entry of `folder` spelt as `name` whatever its case, exact spelling first.
+QStringList entriesNamed(const QString& folder, const QString& name);
 // The path of `name` in `folder`: the entry found whatever its case, else the name as given.
 QString pathIn(const QString& folder, const QString& name);
 bool folderExists(const QString& path);

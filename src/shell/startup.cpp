@@ -1,6 +1,7 @@
 #include "shell/startup.h"
 
 #include "common/app_context.h"
+#include "common/text.h"
 #include "data/error_report.h"
 #include "data/folders.h"
 
@@ -37,12 +38,20 @@ StartupResult RunStartup(AppContext& ctx, const QString& startFolder, const Star
         return true;
     };
 
+    QString twins;
     if (!step([&] {
             const Folders folders = resolveFolders(startFolder);
             ctx.dataFolder = folders.data;
             ctx.pupilsFolder = folders.pupils;
+            twins = twinFilesMessage(folders);
         }))
         return StartupResult::EndProgram;
+    // Working on either of two twin files could lose what was written to the other.
+    if (!twins.isEmpty()) {
+        ctx.dialogs.setBusy(false);
+        ctx.dialogs.message(Icon::Critical, kProgramCaption, twins);
+        return StartupResult::EndProgram;
+    }
 
     const std::vector<Binding> bindings = {
         {&v.feuilleenfant, kPupilsFile, true, Queries::table(QStringLiteral("enfants")), false},
