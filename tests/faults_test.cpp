@@ -30,6 +30,7 @@
 #include <iostream>
 #include <map>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 using namespace karvel;
 using namespace karvel::test;
@@ -278,20 +279,25 @@ TEST_F(Faults, FolderInTheWayOfAFileToWrite) {
     texts();
     const auto before = files();
     // Root may write anywhere; a folder where a file must go stops it too.
+    ASSERT_TRUE(QFile::remove(inData(kSettingsFile)));
     for (const QString& name :
-         {kSettingsFile + ".tmp", JournalFileName(kDay), QStringLiteral("VOK_09.BAK.tmp")}) {
+         {kSettingsFile, JournalFileName(kDay), QStringLiteral("VOK_09.BAK.tmp")}) {
         ASSERT_TRUE(QDir().mkpath(inData(name)));
         ++injected;
     }
-    const QString failure = standardError(75, "Erreur d'accès au chemin ou au fichier");
+    const auto refused = [this](const QString& name) {
+        return standardError(75, "Le fichier « " + inData(name) +
+                                     " » n'est pas un fichier ordinaire (lien symbolique, tube "
+                                     "nommé ou périphérique) : KarVel ne s'en sert pas.");
+    };
 
     t.ctx.layout.Text2 = "15";
     EXPECT_FALSE(SaveSettings(t.ctx));
-    EXPECT_EQ(texts(), QStringList({failure}));
-    EXPECT_EQ(contents(inData(kSettingsFile)), before.at("KARVEL.INI"));
+    EXPECT_EQ(texts(), QStringList({refused(kSettingsFile)}));
+    EXPECT_TRUE(QFileInfo(inData(kSettingsFile)).isDir()) << "the folder is left as it is";
 
     read(t.ctx, {"EMPRUNT", "ECO-00003", "DOC-" + docs[0]});
-    EXPECT_EQ(texts(), QStringList({failure}));
+    EXPECT_EQ(texts(), QStringList({refused(JournalFileName(kDay))}));
     EXPECT_EQ(doc(docs[0], "emprunteur"), "00003");
 
     const QStringList copies = MakeBackups(t.ctx);
@@ -304,6 +310,53 @@ TEST_F(Faults, FolderInTheWayOfAFileToWrite) {
     EXPECT_EQ(contents(inData("VOK_09.BAK")), before.at("VOK_09.BAK"))
         << "the day's copy that could not be replaced stays";
     EXPECT_EQ(contents(inData("VOK_09.TXT")), before.at("VOK_09.TXT"));
+}
+
+// A link or a named pipe set where the journal or the settings go: nothing is
+// written through the link, the pipe does not freeze the desk, and each
+// refusal names the file. The loan itself is made.
+TEST_F(Faults, LinksAndPipesInPlaceOfFiles) {
+    const QStringList docs = lendable(2);
+    QTemporaryDir elsewhere;
+    const QString target = elsewhere.path() + "/precious.txt";
+    {
+        QFile file(target);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("à garder\r\n");
+    }
+    const auto refused = [this](const QString& name) {
+        return standardError(75, "Le fichier « " + inData(name) +
+                                     " » n'est pas un fichier ordinaire (lien symbolique, tube "
+                                     "nommé ou périphérique) : KarVel ne s'en sert pas.");
+    };
+
+    ASSERT_TRUE(QFile::link(target, journal()));
+    ++injected;
+    read(t.ctx, {"EMPRUNT", "ECO-00003", "DOC-" + docs[0]});
+    EXPECT_EQ(texts(), QStringList({refused(JournalFileName(kDay))}));
+    EXPECT_EQ(doc(docs[0], "emprunteur"), "00003");
+
+    ASSERT_TRUE(QFile::remove(journal()));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(journal()).constData(), 0644), 0);
+    ++injected;
+    read(t.ctx, {"DOC-" + docs[1]});
+    EXPECT_EQ(texts(), QStringList({refused(JournalFileName(kDay))}));
+    EXPECT_EQ(doc(docs[1], "emprunteur"), "00003");
+
+    ASSERT_TRUE(QFile::remove(inData(kSettingsFile)));
+    ASSERT_TRUE(QFile::link(target, inData(kSettingsFile)));
+    ++injected;
+    t.ctx.layout.Text2 = "15";
+    EXPECT_FALSE(SaveSettings(t.ctx));
+    EXPECT_EQ(texts(), QStringList({refused(kSettingsFile)}));
+    EXPECT_EQ(contents(target), "à garder\r\n");
+    EXPECT_TRUE(QFileInfo(inData(kSettingsFile)).isSymLink()) << "the link is left as it is";
+
+    ASSERT_TRUE(QFile::remove(inData(kSettingsFile)));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(inData(kSettingsFile)).constData(), 0644), 0);
+    ++injected;
+    EXPECT_FALSE(LoadSettings(t.ctx)) << "a pipe is not read either";
+    EXPECT_EQ(texts(), QStringList({refused(kSettingsFile)}));
 }
 
 TEST_F(Faults, DiskFullWhileWritingTheJournalAndTheSettings) {

@@ -209,23 +209,33 @@ TEST_F(Settings, ShortFilesStopAtTheFailureAndKeepWhatWasRead) {
     EXPECT_EQ(t.ctx.layout.Text3, "0");
 }
 
+// Every file is written whole, then fails to take its name.
+class FailingRename final : public FileSystem {
+  public:
+    void rename(const QString&, const QString& to) override { throw errorFromErrno(EIO, to); }
+};
+
 TEST_F(Settings, FailedSaveShowsTheStandardMessageAndKeepsTheOldFile) {
     const QByteArray old = "\"5\"\r\n\"0\"\r\n\"0\"\r\n\"0\"\r\n\"210\"\r\n\"297\"\r\n\"4\"\r\n"
                            "\"2\"\r\n\"8\"\r\n\"on\"\r\n";
     writeFile(ours(), old);
     ASSERT_TRUE(LoadSettings(t.ctx));
-    // Nothing can be created under the file's temporary name, even by root.
-    ASSERT_TRUE(QDir().mkpath(ours() + ".tmp/blocker"));
-    t.ctx.layout.Text1 = "12";
+    // The new file is written, then cannot take the old one's name.
+    FailingRename disk;
+    AppContext ctx(t.dialogs, t.clock, disk, t.printer);
+    ctx.dataFolder = school.data();
+    ctx.layout = t.ctx.layout;
+    ctx.layout.Text1 = "12";
     t.dialogs.setBusy(true);
-    EXPECT_FALSE(SaveSettings(t.ctx));
+    EXPECT_FALSE(SaveSettings(ctx));
     ASSERT_EQ(messages().size(), 1);
     EXPECT_TRUE(messages()[0].startsWith("Le logiciel a rencontré l'erreur : "));
     EXPECT_EQ(t.dialogs.shown[0].icon, Icon::Exclamation);
     EXPECT_FALSE(t.dialogs.busy);
     EXPECT_EQ(readFile(ours()), old);
+    EXPECT_EQ(QDir(school.data()).entryList({"*.tmp"}), QStringList()) << "nothing half-made left";
     // Not reloaded: the typed value is still the live one.
-    EXPECT_EQ(t.ctx.layout.Text1, "12");
+    EXPECT_EQ(ctx.layout.Text1, "12");
 }
 
 // The data folder of a read-only disk: every file written fails as the system would.

@@ -2,8 +2,10 @@
 
 #include "platform/errors.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QStringDecoder>
 #include <cerrno>
 #include <cstdio>
@@ -15,13 +17,47 @@ namespace karvel {
 
 namespace {
 
-// RAII file descriptor.
+// clang-format off
+const QString kNotARegularFile = QStringLiteral("Le fichier « %1 » n'est pas un fichier ordinaire (lien symbolique, tube nommé ou périphérique) : KarVel ne s'en sert pas.");
+// clang-format on
+
+KarvelError notARegularFile(const QString& path) {
+    return KarvelError(ErrPathFileAccess, kNotARegularFile.arg(path), path);
+}
+
+// True when `path` names something other than a regular file, a symbolic
+// link included.
+bool somethingElseAt(const QString& path) {
+    struct stat entry {};
+    return ::lstat(QFile::encodeName(path).constData(), &entry) == 0 && !S_ISREG(entry.st_mode);
+}
+
+enum class Links { Follow, Refuse };
+
+// RAII file descriptor on a regular file. A link, a pipe or a device in a
+// file's place would send what the program writes somewhere else, or freeze
+// the desk for ever on a pipe nobody reads: none is ever opened for writing,
+// and a pipe or device is not read either.
 class Fd {
   public:
-    Fd(const QString& path, int flags, mode_t mode = 0644)
-        : fd_(::open(QFile::encodeName(path).constData(), flags | O_CLOEXEC, mode)) {
-        if (fd_ < 0)
-            throw errorFromErrno(errno, path);
+    // Failures name `shown`: the file the user knows, not a temporary name.
+    Fd(const QString& path, int flags, Links links, const QString& shown)
+        : fd_(::open(QFile::encodeName(path).constData(),
+                     flags | O_CLOEXEC | O_NONBLOCK | (links == Links::Refuse ? O_NOFOLLOW : 0),
+                     0644)) {
+        if (fd_ < 0) {
+            const int error = errno;
+            if (links == Links::Refuse && somethingElseAt(path))
+                throw notARegularFile(shown);
+            throw errorFromErrno(error, shown);
+        }
+        struct stat opened {};
+        if (::fstat(fd_, &opened) != 0 || !S_ISREG(opened.st_mode)) {
+            ::close(fd_);
+            fd_ = -1;
+            throw notARegularFile(shown);
+        }
+        ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
     }
     ~Fd() {
         if (fd_ >= 0)
@@ -130,7 +166,7 @@ QString decodeText(const QByteArray& bytes) {
 }
 
 QByteArray FileSystem::read(const QString& path) {
-    Fd fd(path, O_RDONLY);
+    Fd fd(path, O_RDONLY, Links::Follow, path);
     QByteArray bytes;
     char buffer[65536];
     for (;;) {
@@ -148,11 +184,21 @@ QByteArray FileSystem::read(const QString& path) {
 }
 
 void FileSystem::writeAtomically(const QString& path, const QByteArray& bytes) {
-    const QString temporary = path + QStringLiteral(".tmp");
+    // The rename would put the file in the place of a link or a pipe that
+    // someone set there on purpose: that is refused too.
+    if (somethingElseAt(path))
+        throw notARegularFile(path);
+    // A name of this process's own, made afresh: two desks saving at once
+    // never write into one temporary file, and nothing already there is
+    // opened, a link least of all.
+    const QString temporary =
+        path + QStringLiteral(".%1-%2.tmp")
+                   .arg(QCoreApplication::applicationPid())
+                   .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
+    Fd fd(temporary, O_WRONLY | O_CREAT | O_EXCL, Links::Refuse, path);
     try {
-        Fd fd(temporary, O_WRONLY | O_CREAT | O_TRUNC);
-        writeAll(fd.get(), bytes, temporary);
-        fd.close(temporary);
+        writeAll(fd.get(), bytes, path);
+        fd.close(path);
         rename(temporary, path);
     } catch (...) {
         ::unlink(QFile::encodeName(temporary).constData());
@@ -163,7 +209,7 @@ void FileSystem::writeAtomically(const QString& path, const QByteArray& bytes) {
 
 void FileSystem::append(const QString& path, const QByteArray& bytes) {
     const bool created = !QFileInfo::exists(path);
-    Fd fd(path, O_WRONLY | O_CREAT | O_APPEND);
+    Fd fd(path, O_WRONLY | O_CREAT | O_APPEND, Links::Refuse, path);
     struct stat before {};
     const bool sized = ::fstat(fd.get(), &before) == 0;
     try {
