@@ -2,12 +2,16 @@
 // foreign or damaged catalogue does.
 
 #include "data/folders.h"
+#include "platform/files.h"
 #include "shell/startup.h"
 #include "test_data.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace karvel;
 using namespace karvel::test;
@@ -122,6 +126,35 @@ TEST_F(StartupTest, TwinFilesDifferingOnlyInCaseAreRefusedByName) {
     EXPECT_EQ(start(), StartupResult::EndProgram);
     ASSERT_EQ(t.dialogs.shown.size(), 1u);
     EXPECT_TRUE(t.dialogs.shown[0].text.contains("« " + school.pupils() + " »"));
+}
+
+// Folders whose names came from an old disk in Latin-1: the bytes are not
+// UTF-8, and the files in them are still found, pupils folder included.
+TEST_F(StartupTest, FolderNamesThatAreNotUtf8) {
+    const QByteArray latin1 = QFile::encodeName(school.root()) + "/Biblioth\xe8que";
+    ASSERT_EQ(::mkdir(latin1.constData(), 0755), 0);
+    const QByteArray data = latin1 + "/LAVOK";
+    ASSERT_EQ(::rename(QFile::encodeName(school.data()).constData(), data.constData()), 0);
+    ASSERT_EQ(::rename(QFile::encodeName(school.pupils()).constData(),
+                       (latin1 + "/LEMAVORI").constData()),
+              0);
+    const QString before = QDir::currentPath();
+    ASSERT_EQ(::chdir(data.constData()), 0);
+    const StartupResult result = RunStartup(t.ctx, currentFolder(), {});
+    EXPECT_TRUE(QFileInfo::exists(t.ctx.dataFolder + "/VOK.MDB"));
+    EXPECT_TRUE(QFileInfo::exists(t.ctx.pupilsFolder + "/LEMAVORI.MDB"));
+    ASSERT_TRUE(QDir::setCurrent(before));
+    EXPECT_EQ(result, StartupResult::ShowMainWindow);
+    EXPECT_TRUE(t.dialogs.shown.empty());
+    EXPECT_TRUE(t.ctx.views.équipepédago.isOpen()) << "the sibling pupils folder serves";
+
+    // The data folder's own name not UTF-8 either: its files are still reached.
+    const QByteArray own = latin1 + "/Pr\xeat";
+    ASSERT_EQ(::rename(data.constData(), own.constData()), 0);
+    ASSERT_EQ(::chdir(own.constData()), 0);
+    const QString folder = currentFolder();
+    ASSERT_TRUE(QDir::setCurrent(before));
+    EXPECT_FALSE(folder.contains(QChar::ReplacementCharacter));
 }
 
 TEST_F(StartupTest, JetCatalogueIsRefusedUntouched) {

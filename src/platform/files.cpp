@@ -148,6 +148,24 @@ bool fileExistsIn(const QString& folder, const QString& name) {
     return !found.isEmpty() && QFileInfo(found).isFile();
 }
 
+QString currentFolder() {
+    QByteArray bytes(4096, '\0');
+    while (!::getcwd(bytes.data(), size_t(bytes.size()))) {
+        if (errno != ERANGE)
+            return QDir::currentPath();
+        bytes.resize(bytes.size() * 2);
+    }
+    bytes.truncate(qsizetype(qstrlen(bytes.constData())));
+    const QString path = QFile::decodeName(bytes);
+    if (QFile::encodeName(path) == bytes)
+        return path;
+    const QByteArray last = bytes.mid(bytes.lastIndexOf('/') + 1);
+    const QString name = QFile::decodeName(last);
+    if (!last.isEmpty() && QFile::encodeName(name) == last)
+        return QStringLiteral("/proc/self/cwd/../") + name;
+    return QStringLiteral("/proc/self/cwd");
+}
+
 QString decodeText(const QByteArray& bytes) {
     // Only a decoding error tells another encoding: valid UTF-8 may hold
     // U+FFFD itself, as a legacy byte without a character comes back once

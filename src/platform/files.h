@@ -19,6 +19,13 @@ QString pathIn(const QString& folder, const QString& name);
 bool folderExists(const QString& path);
 bool fileExistsIn(const QString& folder, const QString& name);
 
+// The folder the program runs in, as a path that reaches it. A folder whose
+// name came from an old disk in Latin-1 is not valid UTF-8 and has no exact
+// spelling as text: it is then reached through the process's own link to
+// its working folder, keeping the last name when it can be spelt, so that
+// the folder rules that go by that name still apply.
+QString currentFolder();
+
 // UTF-8 when the bytes are valid UTF-8, else Windows-1252.
 QString decodeText(const QByteArray& bytes);
 

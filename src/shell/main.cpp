@@ -3,6 +3,7 @@
 #include "common/app_context.h"
 #include "data/backups.h"
 #include "data/settings.h"
+#include "platform/files.h"
 #include "platform/qt_desktop.h"
 #include "platform/qt_dialogs.h"
 #include "platform/qt_printer.h"
@@ -15,7 +16,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDir>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -35,7 +35,7 @@ int main(int argc, char* argv[]) {
     karvel::AppContext* context = nullptr;
     const std::unique_ptr<karvel::PrinterSurface> printer =
         karvel::makeDefaultPrinter(dialogs, files, clock, [&context] {
-            return context ? context->dataFolder : QDir::currentPath();
+            return context ? context->dataFolder : karvel::currentFolder();
         });
     karvel::QtDesktop desktop;
     karvel::AppContext ctx(dialogs, clock, files, *printer);
@@ -51,7 +51,7 @@ int main(int argc, char* argv[]) {
     // LoadSettings reports its own failures; start-up goes on either way.
     hooks.loadSettings = [&ctx] { karvel::LoadSettings(ctx); };
     hooks.loadLayoutWindow = [&printing] { printing.layoutWindow(); };
-    const karvel::StartupResult result = karvel::RunStartup(ctx, QDir::currentPath(), hooks);
+    const karvel::StartupResult result = karvel::RunStartup(ctx, karvel::currentFolder(), hooks);
     splash.reset();
     if (result == karvel::StartupResult::EndProgram)
         return 1;
