@@ -7,6 +7,7 @@
 #include "platform/sqlite_db.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <array>
 #include <optional>
 
@@ -25,19 +26,32 @@ QString quotedLine(const QString& text) {
     return QLatin1Char('"') + text + QStringLiteral("\"\r\n");
 }
 
-// Makes one copy into a temporary file renamed over the old backup, so the
-// previous backup of the day stays until the new one is complete.
-void copyDatabase(AppContext& ctx, const QString& source, const QString& backup) {
-    const QString temporary = backup + QStringLiteral(".tmp");
-    QFile::remove(temporary);
-    try {
-        Database(source, Database::Mode::ReadOnly).backupTo(temporary);
-        ctx.files.rename(temporary, backup);
-    } catch (...) {
-        QFile::remove(temporary);
-        QFile::remove(temporary + QStringLiteral("-journal"));
-        throw;
+// Copies the source with SQLite's online backup into a new temporary file
+// beside `backup`, named in `temporary` as soon as it exists.
+void copyInto(const QString& sourcePath, const QString& backup, QString& temporary) {
+    Database from(sourcePath, Database::Mode::ReadOnly);
+    temporary = createTemporaryFor(backup);
+    Database to(temporary);
+    // A copy that fails is thrown away whole, so it needs no journal; it
+    // reaches the disk once, before its rename.
+    to.exec(QStringLiteral("PRAGMA journal_mode=OFF"));
+    to.exec(QStringLiteral("PRAGMA synchronous=OFF"));
+    from.backupTo(to);
+}
+
+// A failure told of the day's backup: the temporary name it was made under
+// means nothing to the user.
+KarvelError toldOfBackup(const KarvelError& error, const QString& temporary,
+                         const QString& backup) {
+    const QString backupName = QFileInfo(backup).fileName();
+    QString description = error.description();
+    if (!temporary.isEmpty()) {
+        description.replace(temporary, backup);
+        description.replace(QFileInfo(temporary).fileName(), backupName);
     }
+    if (!description.contains(backupName))
+        description += QStringLiteral(" : ") + backup;
+    return KarvelError(error.number(), description, backup);
 }
 
 } // namespace
@@ -92,14 +106,21 @@ QStringList MakeBackups(AppContext& ctx) {
         const QString base = ctx.dataFolder + QLatin1Char('/') + source.prefix + dd;
         if (sourcePath.isEmpty())
             continue;
+        // Made under a name of this process, so the day's backup stays whole
+        // until the new one is complete, whoever else is quitting.
+        const QString backup = base + QStringLiteral(".BAK");
+        QString temporary;
         try {
-            copyDatabase(ctx, sourcePath, base + QStringLiteral(".BAK"));
+            copyInto(sourcePath, backup, temporary);
+            ctx.files.replace(temporary, backup);
         } catch (const KarvelError& error) {
+            if (!temporary.isEmpty())
+                QFile::remove(temporary);
             if (!failure)
-                failure = error;
+                failure = toldOfBackup(error, temporary, backup);
             continue; // a copy that fails leaves the others to be made
         }
-        copies << base + QStringLiteral(".BAK");
+        copies << backup;
         copiedSources << source.fileName;
         const QString note =
             quotedLine(QStringLiteral("Le fichier ") + source.prefix + dd + source.firstLine) +

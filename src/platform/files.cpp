@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QStringDecoder>
+#include <QSysInfo>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -101,6 +102,16 @@ void syncFolder(const QString& folder) {
     }
 }
 
+// This machine's name as a file name may carry it on any disk: letters and digits.
+QString hostTag() {
+    QString tag;
+    for (const QChar c : QSysInfo::machineHostName()) {
+        if (c.isLetterOrNumber() && c.unicode() < 0x80)
+            tag += c;
+    }
+    return tag.isEmpty() ? QStringLiteral("poste") : tag;
+}
+
 // Windows-1252 characters of bytes 0x80 to 0x9F; the others match Latin-1.
 constexpr char16_t kCp1252High[32] = {
     0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
@@ -183,6 +194,18 @@ QString decodeText(const QByteArray& bytes) {
     return text;
 }
 
+QString createTemporaryFor(const QString& path) {
+    // Made afresh: nothing already there is opened, a link least of all.
+    const QString temporary =
+        path + QStringLiteral(".%1-%2-%3.tmp")
+                   .arg(hostTag())
+                   .arg(QCoreApplication::applicationPid())
+                   .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
+    Fd fd(temporary, O_WRONLY | O_CREAT | O_EXCL, Links::Refuse, path);
+    fd.close(path);
+    return temporary;
+}
+
 QByteArray FileSystem::read(const QString& path) {
     Fd fd(path, O_RDONLY, Links::Follow, path);
     QByteArray bytes;
@@ -203,26 +226,19 @@ QByteArray FileSystem::read(const QString& path) {
 
 void FileSystem::writeAtomically(const QString& path, const QByteArray& bytes) {
     // The rename would put the file in the place of a link or a pipe that
-    // someone set there on purpose: that is refused too.
+    // someone set there on purpose: that is refused before anything is written.
     if (somethingElseAt(path))
         throw notARegularFile(path);
-    // A name of this process's own, made afresh: two desks saving at once
-    // never write into one temporary file, and nothing already there is
-    // opened, a link least of all.
-    const QString temporary =
-        path + QStringLiteral(".%1-%2.tmp")
-                   .arg(QCoreApplication::applicationPid())
-                   .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
-    Fd fd(temporary, O_WRONLY | O_CREAT | O_EXCL, Links::Refuse, path);
+    const QString temporary = createTemporaryFor(path);
     try {
+        Fd fd(temporary, O_WRONLY, Links::Refuse, path);
         writeAll(fd.get(), bytes, path);
         fd.close(path);
-        rename(temporary, path);
+        replace(temporary, path);
     } catch (...) {
         ::unlink(QFile::encodeName(temporary).constData());
         throw;
     }
-    syncFolder(QFileInfo(path).absolutePath());
 }
 
 void FileSystem::append(const QString& path, const QByteArray& bytes) {
@@ -255,6 +271,18 @@ void FileSystem::remove(const QString& path) {
 void FileSystem::rename(const QString& from, const QString& to) {
     if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
         throw errorFromErrno(errno, to);
+}
+
+void FileSystem::replace(const QString& temporary, const QString& path) {
+    if (somethingElseAt(path))
+        throw notARegularFile(path);
+    {
+        Fd fd(temporary, O_RDONLY, Links::Refuse, path);
+        if (::fsync(fd.get()) != 0)
+            throw errorFromErrno(errno, path);
+    }
+    rename(temporary, path);
+    syncFolder(QFileInfo(path).absolutePath());
 }
 
 } // namespace karvel

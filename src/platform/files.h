@@ -26,6 +26,12 @@ bool fileExistsIn(const QString& folder, const QString& name);
 // the folder rules that go by that name still apply.
 QString currentFolder();
 
+// Creates, empty, a new regular file beside `path` under a name of this
+// machine's and this process's own, made afresh, for a writer that then puts
+// it in the place of `path`: two desks writing one file at once never share
+// a temporary file. Returns its name; failures name `path`.
+QString createTemporaryFor(const QString& path);
+
 // UTF-8 when the bytes are valid UTF-8, else Windows-1252.
 QString decodeText(const QByteArray& bytes);
 
@@ -43,6 +49,10 @@ class FileSystem {
     virtual void append(const QString& path, const QByteArray& bytes);
     virtual void remove(const QString& path);
     virtual void rename(const QString& from, const QString& to);
+    // Puts the complete file `temporary` in the place of `path` in one step:
+    // its bytes reach the disk before the new name does. A link, pipe or
+    // device in that place is refused. Failures name `path`.
+    void replace(const QString& temporary, const QString& path);
 };
 
 } // namespace karvel
