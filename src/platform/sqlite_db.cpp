@@ -31,6 +31,12 @@ constexpr int kBusyTimeoutMs = 5000;
 
 } // namespace
 
+QString quotedIdentifier(const QString& identifier) {
+    QString escaped = identifier;
+    escaped.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + escaped + QLatin1Char('"');
+}
+
 bool isJetDatabaseFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))

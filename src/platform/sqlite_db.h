@@ -77,6 +77,9 @@ class Database {
     std::map<QString, std::unique_ptr<Statement>> cache_;
 };
 
+// A table or field name as SQL text, between double quotes.
+QString quotedIdentifier(const QString& identifier);
+
 // True when the file starts with the signature of a Jet or ACE (Access) database.
 bool isJetDatabaseFile(const QString& path);
 
