@@ -4,6 +4,7 @@
 #include "data/backups.h"
 #include "platform/sqlite_db.h"
 #include "shell/quit_window.h"
+#include "shell/startup.h"
 #include "test_data.h"
 
 #include <QDir>
@@ -11,7 +12,9 @@
 #include <QPushButton>
 #include <atomic>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 
 using namespace karvel;
 using namespace karvel::test;
@@ -261,6 +264,55 @@ TEST_F(KeptBackupsTest, PupilsFileWithoutItsClassesAndNoEarlierCopy) {
     EXPECT_EQ(t.dialogs.shown[0].text,
               message("Le fichier LEMAVORI.MDB ne contient pas la table équipe : aucune copie " +
                       inData("MAV_04.BAK") + " n'a été faite."));
+}
+
+// What a killed run left goes at the next start, once its writer is gone;
+// what may belong to someone else stays.
+TEST_F(BackupsTest, LeftoversOfAKilledRunGoAtStart) {
+    const pid_t gone = fork();
+    if (gone == 0)
+        _exit(0);
+    waitpid(gone, nullptr, 0);
+    // A temporary name as this process makes it, with another process's number.
+    const auto of = [this](const QString& target, qint64 pid) {
+        QString name = createTemporaryFor(inData(target));
+        QFile::remove(name);
+        return name.replace("-" + QString::number(getpid()) + "-",
+                            "-" + QString::number(pid) + "-");
+    };
+    const auto make = [](const QString& path, qint64 secondsOld = 0) {
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        file.write("SQLite format 3");
+        file.flush();
+        file.setFileTime(QDateTime::currentDateTime().addSecs(-secondsOld),
+                         QFileDevice::FileModificationTime);
+    };
+    const QString killedCopy = of("VOK_03.BAK", gone);
+    const QStringList removed = {killedCopy,
+                                 killedCopy + "-journal",
+                                 of("MBRS_21.TXT", gone),
+                                 of("KARVEL.INI", gone),
+                                 inData("MAV_03.BAK.tmp"),
+                                 inData("MAV_03.BAK.tmp-journal")};
+    for (const QString& path : removed)
+        make(path, 7200);
+    const QStringList kept = {of("VOK_03.BAK", getppid()), inData("MBRS_03.BAK.tmp"),
+                              inData("VOK_05.BAK.autreposte-4242-0badcafe.tmp"),
+                              of("VOK.MDB", gone), inData("notes.tmp")};
+    for (const QString& path : kept)
+        make(path);
+    const QString link = of("VOK_04.BAK", gone);
+    make(school.data() + "/../ailleurs.BAK");
+    ASSERT_TRUE(QFile::link(school.data() + "/../ailleurs.BAK", link));
+
+    ASSERT_EQ(RunStartup(t.ctx, school.data(), {}), StartupResult::ShowMainWindow);
+    for (const QString& path : removed)
+        EXPECT_FALSE(QFile::exists(path)) << path.toStdString();
+    for (const QString& path : kept)
+        EXPECT_TRUE(QFile::exists(path)) << path.toStdString();
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_TRUE(QFile::exists(school.data() + "/../ailleurs.BAK"));
 }
 
 TEST_F(BackupsTest, QuitWindowMakesTheBackupsAndEndsTheLoop) {

@@ -4,10 +4,12 @@
 #include "common/text.h"
 #include "data/error_report.h"
 #include "data/folders.h"
+#include "data/settings.h"
 #include "platform/sqlite_db.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <array>
 #include <optional>
 #include <vector>
@@ -158,8 +160,19 @@ void CloseDatabases(AppContext& ctx) {
     }
 }
 
+void RemoveLeftovers(const QString& dataFolder) {
+    static const QRegularExpression backupOrNote(
+        QStringLiteral(R"(^(VOK|MAV|MBRS)_\d\d\.(BAK|TXT)$)"),
+        QRegularExpression::CaseInsensitiveOption);
+    removeLeftoverTemporaries(dataFolder, [](const QString& target) {
+        return backupOrNote.match(target).hasMatch() ||
+               target.compare(kSettingsFile, Qt::CaseInsensitive) == 0;
+    });
+}
+
 QStringList MakeBackups(AppContext& ctx) {
     CloseDatabases(ctx);
+    RemoveLeftovers(ctx.dataFolder);
 
     // One reading of the clock, so the names and the notes of one quit agree
     // even at midnight.

@@ -25,6 +25,10 @@ void CloseDatabases(AppContext& ctx);
 // names of the copies made.
 QStringList MakeBackups(AppContext& ctx);
 
+// Removes from the data folder the temporary files of backups, notes and
+// settings that a killed run left, once their writer is gone.
+void RemoveLeftovers(const QString& dataFolder);
+
 // "a", "a et b", "a, b et c": names joined as the notice lists them.
 QString joinNames(const QStringList& names);
 

@@ -3,12 +3,15 @@
 #include "platform/errors.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QStringDecoder>
 #include <QSysInfo>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -112,6 +115,17 @@ QString hostTag() {
     return tag.isEmpty() ? QStringLiteral("poste") : tag;
 }
 
+// Whether the writer of a temporary name, made on `host` by process `pid`
+// (none for the older rule), is gone; `changed` is the file's last change.
+bool writerGone(const QString& host, qint64 pid, const QDateTime& changed) {
+    if (pid > 0 && host == hostTag())
+        return pid != QCoreApplication::applicationPid() && ::kill(pid_t(pid), 0) != 0 &&
+               errno == ESRCH;
+    // Another machine's process cannot be asked: a copy is written in
+    // seconds, so a file untouched for an hour has no writer left.
+    return changed.secsTo(QDateTime::currentDateTime()) > 3600;
+}
+
 // Windows-1252 characters of bytes 0x80 to 0x9F; the others match Latin-1.
 constexpr char16_t kCp1252High[32] = {
     0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
@@ -204,6 +218,34 @@ QString createTemporaryFor(const QString& path) {
     Fd fd(temporary, O_WRONLY | O_CREAT | O_EXCL, Links::Refuse, path);
     fd.close(path);
     return temporary;
+}
+
+void removeLeftoverTemporaries(const QString& folder,
+                               const std::function<bool(const QString& target)>& ours) {
+    static const QRegularExpression named(
+        QStringLiteral(R"(^(.+)\.([A-Za-z0-9]+)-([0-9]+)-[0-9a-f]{8}\.tmp(?:-journal)?$)"));
+    static const QRegularExpression older(QStringLiteral(R"(^(.+)\.tmp(?:-journal)?$)"));
+    const QStringList entries = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& entry : entries) {
+        QString target, host;
+        qint64 pid = 0;
+        if (const QRegularExpressionMatch m = named.match(entry); m.hasMatch()) {
+            target = m.captured(1);
+            host = m.captured(2);
+            pid = m.captured(3).toLongLong();
+        } else if (const QRegularExpressionMatch o = older.match(entry); o.hasMatch()) {
+            target = o.captured(1);
+        }
+        if (target.isEmpty() || !ours(target))
+            continue;
+        const QString path = folder + QLatin1Char('/') + entry;
+        // A symbolic link is never ours, whatever it points to.
+        if (somethingElseAt(path))
+            continue;
+        const QFileInfo info(path);
+        if (info.exists() && writerGone(host, pid, info.lastModified()))
+            ::unlink(QFile::encodeName(path).constData());
+    }
 }
 
 QByteArray FileSystem::read(const QString& path) {

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace karvel {
 
@@ -31,6 +32,15 @@ QString currentFolder();
 // it in the place of `path`: two desks writing one file at once never share
 // a temporary file. Returns its name; failures name `path`.
 QString createTemporaryFor(const QString& path);
+
+// Removes from `folder` what writers of createTemporaryFor (and of the older
+// "name.tmp" rule), or SQLite's "-journal" beside them, left when they were
+// killed: only for a target name that `ours` accepts, only regular files,
+// and only when the writer is gone: its process on this machine is no longer
+// running, or, for a name without one or of another machine, the file has
+// not changed for an hour.
+void removeLeftoverTemporaries(const QString& folder,
+                               const std::function<bool(const QString& target)>& ours);
 
 // UTF-8 when the bytes are valid UTF-8, else Windows-1252.
 QString decodeText(const QByteArray& bytes);
