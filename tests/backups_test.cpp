@@ -4,13 +4,17 @@
 #include "data/backups.h"
 #include "platform/sqlite_db.h"
 #include "shell/quit_window.h"
+#include "shell/startup.h"
 #include "test_data.h"
 
+#include <QDir>
 #include <QFile>
 #include <QPushButton>
 #include <atomic>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 
 using namespace karvel;
 using namespace karvel::test;
@@ -78,7 +82,7 @@ TEST_F(BackupsTest, CopiesAndNotesOfTheDay) {
     EXPECT_EQ(rowCount(inData("MBRS_03.BAK"), "membres"), 1);
     // The pupils file comes from the sibling folder in use.
     EXPECT_EQ(rowCount(inData("MAV_03.BAK"), "enfants"), 2);
-    EXPECT_FALSE(QFile::exists(inData("VOK_03.BAK.tmp")));
+    EXPECT_EQ(QDir(school.data()).entryList({"*.tmp*"}), QStringList()) << "no copy half made";
 }
 
 TEST_F(BackupsTest, SameDayReplacesOtherDaysStay) {
@@ -169,6 +173,146 @@ TEST_F(BackupsTest, CopyIsConsistentWhileAnotherProgramWrites) {
     }
     stop = true;
     writer.join();
+}
+
+// Sources that would give a worse copy than the day's backup: the backup,
+// and its note, stay as they were, and one message says which and why.
+class KeptBackupsTest : public BackupsTest {
+  protected:
+    KeptBackupsTest() {
+        MakeBackups(t.ctx);
+        // The copy kept is the one of the 3rd of last month.
+        QFile backup(inData("VOK_03.BAK"));
+        backup.open(QIODevice::ReadWrite);
+        backup.setFileTime(QDateTime(QDate(2026, 2, 3), QTime(17, 0)),
+                           QFileDevice::FileModificationTime);
+        good = contents(inData("VOK_03.BAK"));
+        writeFile(inData("VOK_03.TXT"), note);
+    }
+    static void writeFile(const QString& path, const QByteArray& bytes) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+    }
+    // Quits once; the one message shown, which must name what was kept.
+    QString quitKeeping() {
+        t.dialogs.shown.clear();
+        const QStringList copies = MakeBackups(t.ctx);
+        EXPECT_EQ(copies, QStringList({inData("MAV_03.BAK"), inData("MBRS_03.BAK")}));
+        EXPECT_EQ(contents(inData("VOK_03.BAK")), good);
+        EXPECT_EQ(contents(inData("VOK_03.TXT")), note) << "no note beside a copy not made";
+        EXPECT_EQ(QDir(school.data()).entryList({"*.tmp*"}), QStringList());
+        if (t.dialogs.shown.size() != 1)
+            return QStringLiteral("%1 messages").arg(t.dialogs.shown.size());
+        EXPECT_EQ(t.dialogs.shown[0].icon, Icon::Exclamation);
+        EXPECT_EQ(t.dialogs.shown[0].caption, "KarVel pour La V.O.K.");
+        return t.dialogs.shown[0].text;
+    }
+    QString message(const QString& line) const {
+        return "Attention : certaines copies de sauvegarde n'ont pas été faites.\n\n" + line +
+               "\n\nFaites vérifier ces fichiers de données : en cas de perte, la copie gardée "
+               "se récupère en la renommant.";
+    }
+    QString keptCopy() const {
+        return " : la copie " + inData("VOK_03.BAK") + " du 03/02/2026 est gardée.";
+    }
+
+    QByteArray good;
+    const QByteArray note = "la note de la copie gardée";
+};
+
+TEST_F(KeptBackupsTest, EmptyCutOrForeignCatalogue) {
+    const QByteArray catalogue = contents(school.catalogue());
+    const QString damaged = "Le fichier VOK.MDB est endommagé ou n'est pas une base de données";
+    const std::vector<std::pair<QByteArray, QString>> cases = {
+        {"", "Le fichier VOK.MDB est vide"},
+        {catalogue.left(catalogue.size() / 2), damaged},
+        {QByteArray(8192, 'x'), damaged},
+    };
+    for (const auto& [bytes, reason] : cases) {
+        SCOPED_TRACE(reason.toStdString() + ", " + std::to_string(bytes.size()) + " bytes");
+        writeFile(school.catalogue(), bytes);
+        EXPECT_EQ(quitKeeping(), message(reason + keptCopy()));
+    }
+}
+
+TEST_F(KeptBackupsTest, UnderHalfTheRowsOfTheDaysBackupIsRefusedMoreIsMade) {
+    Database(school.catalogue()).exec("DELETE FROM vok WHERE rowid > 149");
+    EXPECT_EQ(quitKeeping(), message("Le fichier VOK.MDB ne compte que 149 enregistrements "
+                                     "dans la table vok, contre 300 dans la copie précédente" +
+                                     keptCopy()));
+
+    // Half of them is still a backup; and the next one may have more again.
+    SchoolFolder::insert(school.catalogue(), "vok", {{{"inventaire", "99999"}}});
+    t.dialogs.shown.clear();
+    EXPECT_EQ(MakeBackups(t.ctx).size(), 3);
+    EXPECT_EQ(rowCount(inData("VOK_03.BAK"), "vok"), 150);
+    SchoolFolder::insert(school.catalogue(), "vok", {{{"inventaire", "99998"}}});
+    EXPECT_EQ(MakeBackups(t.ctx).size(), 3);
+    EXPECT_EQ(rowCount(inData("VOK_03.BAK"), "vok"), 151);
+    EXPECT_TRUE(t.dialogs.shown.empty());
+    EXPECT_TRUE(contents(inData("VOK_03.TXT")).contains("03/03/2026"));
+}
+
+TEST_F(KeptBackupsTest, PupilsFileWithoutItsClassesAndNoEarlierCopy) {
+    t.clock.set(QDateTime(QDate(2026, 3, 4), QTime(9, 0)));
+    Database(school.pupilsFile()).exec("DROP TABLE équipe");
+    const QStringList copies = MakeBackups(t.ctx);
+    EXPECT_EQ(copies, QStringList({inData("VOK_04.BAK"), inData("MBRS_04.BAK")}));
+    EXPECT_FALSE(QFile::exists(inData("MAV_04.TXT")));
+    ASSERT_EQ(t.dialogs.shown.size(), 1u);
+    EXPECT_EQ(t.dialogs.shown[0].text,
+              message("Le fichier LEMAVORI.MDB ne contient pas la table équipe : aucune copie " +
+                      inData("MAV_04.BAK") + " n'a été faite."));
+}
+
+// What a killed run left goes at the next start, once its writer is gone;
+// what may belong to someone else stays.
+TEST_F(BackupsTest, LeftoversOfAKilledRunGoAtStart) {
+    const pid_t gone = fork();
+    if (gone == 0)
+        _exit(0);
+    waitpid(gone, nullptr, 0);
+    // A temporary name as this process makes it, with another process's number.
+    const auto of = [this](const QString& target, qint64 pid) {
+        QString name = createTemporaryFor(inData(target));
+        QFile::remove(name);
+        return name.replace("-" + QString::number(getpid()) + "-",
+                            "-" + QString::number(pid) + "-");
+    };
+    const auto make = [](const QString& path, qint64 secondsOld = 0) {
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        file.write("SQLite format 3");
+        file.flush();
+        file.setFileTime(QDateTime::currentDateTime().addSecs(-secondsOld),
+                         QFileDevice::FileModificationTime);
+    };
+    const QString killedCopy = of("VOK_03.BAK", gone);
+    const QStringList removed = {killedCopy,
+                                 killedCopy + "-journal",
+                                 of("MBRS_21.TXT", gone),
+                                 of("KARVEL.INI", gone),
+                                 inData("MAV_03.BAK.tmp"),
+                                 inData("MAV_03.BAK.tmp-journal")};
+    for (const QString& path : removed)
+        make(path, 7200);
+    const QStringList kept = {of("VOK_03.BAK", getppid()), inData("MBRS_03.BAK.tmp"),
+                              inData("VOK_05.BAK.autreposte-4242-0badcafe.tmp"),
+                              of("VOK.MDB", gone), inData("notes.tmp")};
+    for (const QString& path : kept)
+        make(path);
+    const QString link = of("VOK_04.BAK", gone);
+    make(school.data() + "/../ailleurs.BAK");
+    ASSERT_TRUE(QFile::link(school.data() + "/../ailleurs.BAK", link));
+
+    ASSERT_EQ(RunStartup(t.ctx, school.data(), {}), StartupResult::ShowMainWindow);
+    for (const QString& path : removed)
+        EXPECT_FALSE(QFile::exists(path)) << path.toStdString();
+    for (const QString& path : kept)
+        EXPECT_TRUE(QFile::exists(path)) << path.toStdString();
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_TRUE(QFile::exists(school.data() + "/../ailleurs.BAK"));
 }
 
 TEST_F(BackupsTest, QuitWindowMakesTheBackupsAndEndsTheLoop) {

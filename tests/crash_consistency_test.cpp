@@ -17,6 +17,7 @@
 #include "platform/sqlite_db.h"
 #include "test_data.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
@@ -263,9 +264,13 @@ struct RunOutcome {
     int visits = 0;
     int exitCode = 0;
     QString errors;
+    qint64 msAfterMark = 0; // from the mark to the end or the kill
 };
 
-RunOutcome runSession(const QString& data, quint64 seed, int visits, int killAfterMs) {
+// Runs a session, killed with SIGKILL `killAfterMs` after it starts, or
+// after it prints `mark` when one is given, unless it ends first.
+RunOutcome runSession(const QString& data, quint64 seed, int visits, int killAfterMs,
+                      const QByteArray& mark = {}) {
     QProcess session;
     session.start(
         QStringLiteral(KARVEL_DESK_SESSION),
@@ -275,12 +280,18 @@ RunOutcome runSession(const QString& data, quint64 seed, int visits, int killAft
         outcome.errors = QStringLiteral("did not start");
         return outcome;
     }
+    QByteArray out;
+    while (!mark.isEmpty() && !out.contains(mark) && session.waitForReadyRead(60000))
+        out += session.readAllStandardOutput();
+    QElapsedTimer sinceMark;
+    sinceMark.start();
     if (!session.waitForFinished(killAfterMs)) {
         session.kill(); // SIGKILL
         session.waitForFinished(10000);
-        outcome.killed = true;
     }
-    const QByteArray out = session.readAllStandardOutput();
+    outcome.msAfterMark = sinceMark.elapsed();
+    outcome.killed = session.exitStatus() == QProcess::CrashExit;
+    out += session.readAllStandardOutput();
     outcome.ready = out.startsWith("ready\n");
     outcome.visits = int(out.count('v'));
     outcome.exitCode = session.exitCode();
@@ -330,7 +341,7 @@ TEST(CrashConsistency, DeskSessionKilledAtRandomMoments) {
     for (const char* name : {"VOK_09.BAK", "MAV_09.BAK", "MBRS_09.BAK"})
         EXPECT_TRUE(QFile::exists(files.data() + "/" + name)) << name;
     // A run that ended leaves no transaction open and no copy half made.
-    EXPECT_EQ(QDir(files.data()).entryList({"*-journal", "*.BAK.tmp"}), QStringList());
+    EXPECT_EQ(QDir(files.data()).entryList({"*-journal", "*.tmp"}), QStringList());
 
     EXPECT_EQ(kills, kKills);
     // A slow machine (a sanitizer build) starts fewer desks before the kill.
@@ -341,6 +352,87 @@ TEST(CrashConsistency, DeskSessionKilledAtRandomMoments) {
               << " changes caught between catalogue and journal) in " << timer.elapsed() / 1000.0
               << " s" << std::endl;
     ::testing::Test::RecordProperty("kills_survived", kills);
+}
+
+// A fingerprint of every row of every table; empty when there is no file.
+QByteArray fingerprint(const QString& path) {
+    if (!QFileInfo(path).isFile())
+        return {};
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    Database db(path, Database::Mode::ReadOnly);
+    auto tables = db.prepare(
+        QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"));
+    while (tables->step()) {
+        auto rows =
+            db.prepare(QStringLiteral("SELECT * FROM ") + quotedIdentifier(tables->text(0)) +
+                       QStringLiteral(" ORDER BY rowid"));
+        while (rows->step()) {
+            for (int c = 0; c < rows->columnCount(); ++c)
+                hash.addData((rows->text(c) + QChar(0x1f)).toUtf8());
+        }
+    }
+    return hash.result();
+}
+
+// Sessions killed at any moment of their quit backups: each day's backup is
+// the one before or the new one, whole, never half of one, never none.
+TEST(CrashConsistency, QuitBackupsKilledAtAnyMoment) {
+    constexpr int kBackupKills = 40;
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    CrashRun files(dir.path() + QStringLiteral("/ECOLE"));
+    const QString data = files.data();
+    const QStringList sources = {files.catalogue(),
+                                 dir.path() + QStringLiteral("/ECOLE/LEMAVORI/LEMAVORI.MDB"),
+                                 data + QStringLiteral("/MEMBRES.MDB")};
+    const QStringList backups = {data + QStringLiteral("/VOK_09.BAK"),
+                                 data + QStringLiteral("/MAV_09.BAK"),
+                                 data + QStringLiteral("/MBRS_09.BAK")};
+
+    // A first quit makes the backups no kill may lose, and tells how long a quit takes.
+    const RunOutcome first = runSession(data, 1, 0, 60000, "backups\n");
+    ASSERT_FALSE(first.killed);
+    files.check(0, 0);
+    std::vector<QByteArray> previous;
+    for (const QString& backup : backups)
+        previous.push_back(fingerprint(backup));
+
+    std::mt19937_64 random(20260310);
+    int kills = 0, midCopy = 0, replaced = 0;
+    for (int run = 1; kills < kBackupKills && run < 3 * kBackupKills; ++run) {
+        // A few visits first, so that the new backup differs from the one it replaces.
+        const int killAfter = int(random() % quint64(first.msAfterMark * 3 / 2 + 1));
+        const RunOutcome outcome =
+            runSession(data, random(), int(random() % 3), killAfter, "backups\n");
+        EXPECT_TRUE(outcome.errors.isEmpty())
+            << "run " << run << ": " << outcome.errors.toStdString();
+        kills += outcome.killed;
+        midCopy += !QDir(data).entryList({QStringLiteral("*.tmp*")}).isEmpty();
+        files.check(run, 0);
+        for (int i = 0; i < backups.size(); ++i) {
+            try {
+                const QByteArray now = fingerprint(backups[i]);
+                EXPECT_FALSE(now.isEmpty()) << "run " << run << ": no " << backups[i].toStdString();
+                EXPECT_TRUE(now == previous[size_t(i)] || now == fingerprint(sources[i]))
+                    << "run " << run << ": " << backups[i].toStdString() << " is neither copy";
+                replaced += now != previous[size_t(i)];
+                previous[size_t(i)] = now;
+            } catch (const KarvelError& error) {
+                ADD_FAILURE() << "run " << run << ": " << error.what();
+            }
+        }
+        if (::testing::Test::HasFailure())
+            return;
+    }
+    const RunOutcome last = runSession(data, random(), 1, 60000);
+    EXPECT_FALSE(last.killed);
+    EXPECT_EQ(QDir(data).entryList({"*-journal", "*.tmp*"}), QStringList());
+    EXPECT_EQ(kills, kBackupKills);
+    EXPECT_GT(midCopy, 0) << "no kill fell in the middle of a copy";
+    std::cout << "quit backups killed: " << kills << " (" << midCopy << " in the middle of a copy, "
+              << replaced << " backups replaced whole; a quit takes " << first.msAfterMark << " ms)"
+              << std::endl;
+    ::testing::Test::RecordProperty("quit_backups_killed", kills);
 }
 
 } // namespace

@@ -28,9 +28,12 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <iostream>
+#include <linux/capability.h>
 #include <map>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 using namespace karvel;
 using namespace karvel::test;
@@ -117,6 +120,27 @@ class FillingDisk final : public FileSystem {
     int& injected_;
 };
 
+// Root may write anywhere: for its lifetime, the thread gives up the
+// capabilities that let it, so that a folder's permissions hold as they do
+// for the school's users.
+class AsOrdinaryUser {
+  public:
+    AsOrdinaryUser() {
+        syscall(SYS_capget, &header_, saved_);
+        __user_cap_data_struct reduced[2] = {saved_[0], saved_[1]};
+        for (const int capability : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH, CAP_FOWNER})
+            reduced[capability / 32].effective &= ~(1u << (capability % 32));
+        syscall(SYS_capset, &header_, reduced);
+    }
+    ~AsOrdinaryUser() { syscall(SYS_capset, &header_, saved_); }
+    AsOrdinaryUser(const AsOrdinaryUser&) = delete;
+    AsOrdinaryUser& operator=(const AsOrdinaryUser&) = delete;
+
+  private:
+    __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct saved_[2]{};
+};
+
 // Another process on the same files (tests/faults/other_program.cpp).
 class OtherProgram {
   public:
@@ -134,6 +158,8 @@ class OtherProgram {
         }
         return process_.readLine().trimmed();
     }
+    // Closing its input lets it go on to its end, which stop() waits for.
+    void release() { process_.closeWriteChannel(); }
     // Closing its input ends it; what it printed since the first line.
     QByteArray stop() {
         if (process_.state() != QProcess::NotRunning) {
@@ -266,11 +292,78 @@ TEST_F(Faults, ReadOnlyDataFolderKeepsJournalSettingsAndBackups) {
 
     // No copy can be renamed into place: the day's copies stay as they were.
     EXPECT_TRUE(MakeBackups(ctx).isEmpty());
-    EXPECT_EQ(texts(), QStringList({failure})) << "the user learns there is no backup";
+    EXPECT_EQ(texts(),
+              QStringList({standardError(70, "Permission refusée : " + inData("VOK_09.BAK"))}))
+        << "the user learns there is no backup";
 
     EXPECT_EQ(changedSince(before), QStringList({"VOK.MDB"}))
         << "journal, settings, backups and notes as they were";
     EXPECT_GE(injected, 6);
+}
+
+// A data folder the user cannot write to: each failure names the file the
+// user knows, never a temporary name, and nothing changes.
+TEST_F(Faults, DataFolderTheUserCannotWriteTo) {
+    MakeBackups(t.ctx);
+    texts();
+    const auto before = files();
+    const QFile::Permissions open = QFileInfo(data()).permissions();
+    ASSERT_TRUE(QFile::setPermissions(data(), open & ~(QFile::WriteOwner | QFile::WriteUser |
+                                                       QFile::WriteGroup | QFile::WriteOther)));
+    {
+        const AsOrdinaryUser user;
+        ++injected;
+        EXPECT_TRUE(MakeBackups(t.ctx).isEmpty());
+        t.ctx.layout.Text1 = "12";
+        EXPECT_FALSE(SaveSettings(t.ctx));
+    }
+    QFile::setPermissions(data(), open);
+    const QStringList shown = texts();
+    EXPECT_EQ(shown, QStringList({standardError(70, "Permission refusée : " + inData("VOK_09.BAK")),
+                                  standardError(70, "Permission refusée")}));
+    for (const QString& text : shown)
+        EXPECT_FALSE(text.contains(".tmp")) << text.toStdString();
+    EXPECT_EQ(changedSince(before), QStringList());
+}
+
+qint64 rows(const QString& path, const QString& table) {
+    Database db(path, Database::Mode::ReadOnly);
+    auto count = db.prepare("SELECT count(*) FROM \"" + table + "\"");
+    count->step();
+    return count->integer(0);
+}
+
+// Two desks on one folder quitting at the same moment, again and again:
+// each backup of the day is one of theirs, whole, and neither tells of a failure.
+TEST_F(Faults, TwoDesksQuittingTogether) {
+    const std::vector<std::pair<QString, QString>> backups = {
+        {"VOK_09.BAK", "vok"}, {"MAV_09.BAK", "enfants"}, {"MBRS_09.BAK", "membres"}};
+    const std::vector<qint64> sources = {rows(catalogue(), "vok"),
+                                         rows(root() + "/LEMAVORI/LEMAVORI.MDB", "enfants"),
+                                         rows(members(), "membres")};
+    for (int round = 0; round < 20; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        OtherProgram first({"quit", data(), kDay.toString(Qt::ISODate)});
+        OtherProgram second({"quit", data(), kDay.toString(Qt::ISODate)});
+        ASSERT_EQ(first.firstLine(), "ready");
+        ASSERT_EQ(second.firstLine(), "ready");
+        first.release();
+        second.release();
+        EXPECT_EQ(QString::fromUtf8(first.stop()), "end\n");
+        EXPECT_EQ(QString::fromUtf8(second.stop()), "end\n");
+        ++injected;
+        for (size_t i = 0; i < backups.size(); ++i) {
+            try {
+                Database copy(inData(backups[i].first), Database::Mode::ReadOnly);
+                EXPECT_EQ(copy.integrityCheck(), "ok");
+                EXPECT_EQ(rows(inData(backups[i].first), backups[i].second), sources[i]);
+            } catch (const KarvelError& error) {
+                ADD_FAILURE() << error.what();
+            }
+        }
+        EXPECT_TRUE(contents(inData("VOK_09.TXT")).endsWith("VOK.MDB existant...\"\r\n"));
+        EXPECT_EQ(QDir(data()).entryList({"*.tmp*"}), QStringList());
+    }
 }
 
 TEST_F(Faults, FolderInTheWayOfAFileToWrite) {
@@ -279,9 +372,9 @@ TEST_F(Faults, FolderInTheWayOfAFileToWrite) {
     texts();
     const auto before = files();
     // Root may write anywhere; a folder where a file must go stops it too.
-    ASSERT_TRUE(QFile::remove(inData(kSettingsFile)));
     for (const QString& name :
-         {kSettingsFile, JournalFileName(kDay), QStringLiteral("VOK_09.BAK.tmp")}) {
+         {kSettingsFile, JournalFileName(kDay), QStringLiteral("VOK_09.BAK")}) {
+        QFile::remove(inData(name));
         ASSERT_TRUE(QDir().mkpath(inData(name)));
         ++injected;
     }
@@ -305,10 +398,8 @@ TEST_F(Faults, FolderInTheWayOfAFileToWrite) {
     const QStringList shown = texts();
     ASSERT_EQ(shown.size(), 2);
     EXPECT_TRUE(shown[0].startsWith("Des copies de sauvegarde ont été créées"));
-    EXPECT_TRUE(shown[1].startsWith("Le logiciel a rencontré l'erreur : "))
-        << shown[1].toStdString();
-    EXPECT_EQ(contents(inData("VOK_09.BAK")), before.at("VOK_09.BAK"))
-        << "the day's copy that could not be replaced stays";
+    EXPECT_EQ(shown[1], refused("VOK_09.BAK"));
+    EXPECT_TRUE(QFileInfo(inData("VOK_09.BAK")).isDir()) << "the folder is left as it is";
     EXPECT_EQ(contents(inData("VOK_09.TXT")), before.at("VOK_09.TXT"));
 }
 

@@ -4,11 +4,15 @@
 #include "common/text.h"
 #include "data/error_report.h"
 #include "data/folders.h"
+#include "data/settings.h"
 #include "platform/sqlite_db.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <array>
 #include <optional>
+#include <vector>
 
 namespace karvel {
 
@@ -19,25 +23,119 @@ struct BackupSource {
     QString prefix;
     QString firstLine; // the note's first line, after the backup's name
     bool inPupilsFolder;
+    // The tables the program reads there: a copy that lacks one, or holds far
+    // fewer of its rows than the backup it would replace, is no backup.
+    QStringList tables;
 };
+
+// clang-format off
+const QString kKeptHeader = QStringLiteral("Attention : certaines copies de sauvegarde n'ont pas été faites.");
+const QString kKeptFooter = QStringLiteral("Faites vérifier ces fichiers de données : en cas de perte, la copie gardée se récupère en la renommant.");
+const QString kEmptySource = QStringLiteral("Le fichier %1 est vide");
+const QString kDamagedSource = QStringLiteral("Le fichier %1 est endommagé ou n'est pas une base de données");
+const QString kUnreadableSource = QStringLiteral("Le fichier %1 n'a pas pu être lu (%2)");
+const QString kMissingTable = QStringLiteral("Le fichier %1 ne contient pas la table %2");
+const QString kFewerRows = QStringLiteral("Le fichier %1 ne compte que %2 enregistrements dans la table %3, contre %4 dans la copie précédente");
+const QString kCopyKept = QStringLiteral("la copie %1 du %2 est gardée.");
+const QString kNoCopy = QStringLiteral("aucune copie %1 n'a été faite.");
+// clang-format on
 
 QString quotedLine(const QString& text) {
     return QLatin1Char('"') + text + QStringLiteral("\"\r\n");
 }
 
-// Makes one copy into a temporary file renamed over the old backup, so the
-// previous backup of the day stays until the new one is complete.
-void copyDatabase(AppContext& ctx, const QString& source, const QString& backup) {
-    const QString temporary = backup + QStringLiteral(".tmp");
-    QFile::remove(temporary);
-    try {
-        Database(source, Database::Mode::ReadOnly).backupTo(temporary);
-        ctx.files.rename(temporary, backup);
-    } catch (...) {
-        QFile::remove(temporary);
-        QFile::remove(temporary + QStringLiteral("-journal"));
-        throw;
+// The rows of each of `tables`; none when one of them is missing.
+std::optional<std::vector<qint64>> rowCounts(Database& db, const QStringList& tables) {
+    std::vector<qint64> counts;
+    for (const QString& table : tables) {
+        if (!db.tableExists(table))
+            return std::nullopt;
+        auto count = db.prepare(QStringLiteral("SELECT count(*) FROM ") + quotedIdentifier(table));
+        count->step();
+        counts.push_back(count->integer(0));
     }
+    return counts;
+}
+
+QString unreadable(const QString& fileName, const KarvelError& error) {
+    if (error.number() == ErrDatabaseDamaged || error.number() == ErrUnrecognisedFormat)
+        return kDamagedSource.arg(fileName);
+    return kUnreadableSource.arg(fileName, error.description());
+}
+
+// Copies the source into a new temporary file beside `backup`, named in
+// `temporary` as soon as it exists, and checks the copy as the file a user
+// would restore. Returns why it must not take the place of `backup`, if so.
+std::optional<QString> copyChecked(const BackupSource& source, const QString& sourcePath,
+                                   const QString& backup, QString& temporary) {
+    // SQLite takes a file of no bytes for an empty database.
+    if (QFileInfo(sourcePath).size() == 0)
+        return kEmptySource.arg(source.fileName);
+    try {
+        Database from(sourcePath, Database::Mode::ReadOnly);
+        temporary = createTemporaryFor(backup);
+        Database to(temporary);
+        // A copy that fails is thrown away whole, so it needs no journal; it
+        // reaches the disk once, before its rename.
+        to.exec(QStringLiteral("PRAGMA journal_mode=OFF"));
+        to.exec(QStringLiteral("PRAGMA synchronous=OFF"));
+        from.backupTo(to);
+    } catch (const KarvelError& error) {
+        if (error.path() != sourcePath)
+            throw;
+        return unreadable(source.fileName, error);
+    }
+
+    Database copy(temporary, Database::Mode::ReadOnly);
+    try {
+        if (copy.integrityCheck() != QLatin1String("ok"))
+            return kDamagedSource.arg(source.fileName);
+    } catch (const KarvelError&) {
+        return kDamagedSource.arg(source.fileName);
+    }
+    for (const QString& table : source.tables) {
+        if (!copy.tableExists(table))
+            return kMissingTable.arg(source.fileName, table);
+    }
+    const std::vector<qint64> counts = *rowCounts(copy, source.tables);
+    std::optional<std::vector<qint64>> previous;
+    try {
+        Database old(backup, Database::Mode::ReadOnly);
+        previous = rowCounts(old, source.tables);
+    } catch (const KarvelError&) {
+        // No backup, or none that could be restored: nothing to protect.
+    }
+    for (qsizetype i = 0; previous && i < source.tables.size(); ++i) {
+        if (2 * counts[size_t(i)] < (*previous)[size_t(i)])
+            return kFewerRows.arg(source.fileName)
+                .arg(counts[size_t(i)])
+                .arg(source.tables[i])
+                .arg((*previous)[size_t(i)]);
+    }
+    return std::nullopt;
+}
+
+// Why a copy was refused, and which backup stays in its place.
+QString keptLine(const QString& reason, const QString& backup) {
+    const QFileInfo kept(backup);
+    return reason + QStringLiteral(" : ") +
+           (kept.isFile() ? kCopyKept.arg(backup, formatDate(kept.lastModified().date()))
+                          : kNoCopy.arg(backup));
+}
+
+// A failure told of the day's backup: the temporary name it was made under
+// means nothing to the user.
+KarvelError toldOfBackup(const KarvelError& error, const QString& temporary,
+                         const QString& backup) {
+    const QString backupName = QFileInfo(backup).fileName();
+    QString description = error.description();
+    if (!temporary.isEmpty()) {
+        description.replace(temporary, backup);
+        description.replace(QFileInfo(temporary).fileName(), backupName);
+    }
+    if (!description.contains(backupName))
+        description += QStringLiteral(" : ") + backup;
+    return KarvelError(error.number(), description, backup);
 }
 
 } // namespace
@@ -62,28 +160,47 @@ void CloseDatabases(AppContext& ctx) {
     }
 }
 
+void RemoveLeftovers(const QString& dataFolder) {
+    static const QRegularExpression backupOrNote(
+        QStringLiteral(R"(^(VOK|MAV|MBRS)_\d\d\.(BAK|TXT)$)"),
+        QRegularExpression::CaseInsensitiveOption);
+    removeLeftoverTemporaries(dataFolder, [](const QString& target) {
+        return backupOrNote.match(target).hasMatch() ||
+               target.compare(kSettingsFile, Qt::CaseInsensitive) == 0;
+    });
+}
+
 QStringList MakeBackups(AppContext& ctx) {
     CloseDatabases(ctx);
+    RemoveLeftovers(ctx.dataFolder);
 
     // One reading of the clock, so the names and the notes of one quit agree
     // even at midnight.
     const QDate today = ctx.clock.today();
     const QString dd = today.toString(QStringLiteral("dd"));
     const std::array<BackupSource, 3> sources = {{
-        {kCatalogueFile, QStringLiteral("VOK_"),
-         QStringLiteral(".BAK est une copie de sauvegarde de votre fichier de VOK."), false},
-        {kPupilsFile, QStringLiteral("MAV_"),
+        {kCatalogueFile,
+         QStringLiteral("VOK_"),
+         QStringLiteral(".BAK est une copie de sauvegarde de votre fichier de VOK."),
+         false,
+         {QStringLiteral("vok")}},
+        {kPupilsFile,
+         QStringLiteral("MAV_"),
          QStringLiteral(".BAK est une copie de sauvegarde de votre fichier 'élèves' utilisé par "
                         "le logiciel LA VOK."),
-         true},
-        {kMembersFile, QStringLiteral("MBRS_"),
+         true,
+         {QStringLiteral("enfants"), QStringLiteral("équipe")}},
+        {kMembersFile,
+         QStringLiteral("MBRS_"),
          QStringLiteral(".BAK est une copie de sauvegarde de votre fichier 'membres' (adhérents "
                         "extérieurs) utilisé par le logiciel LA VOK."),
-         false},
+         false,
+         {QStringLiteral("membres")}},
     }};
 
     QStringList copies;
     QStringList copiedSources;
+    QStringList kept;
     std::optional<KarvelError> failure;
     for (const BackupSource& source : sources) {
         // The pupils file is saved from the folder in use, which may be the sibling LEMAVORI.
@@ -92,14 +209,30 @@ QStringList MakeBackups(AppContext& ctx) {
         const QString base = ctx.dataFolder + QLatin1Char('/') + source.prefix + dd;
         if (sourcePath.isEmpty())
             continue;
+        // Made under a name of this process and checked before it takes the
+        // day's name, so the day's backup stays whole until a better one is
+        // complete, whoever else is quitting.
+        const QString backup = base + QStringLiteral(".BAK");
+        QString temporary;
+        std::optional<QString> refusal;
+        bool made = false;
         try {
-            copyDatabase(ctx, sourcePath, base + QStringLiteral(".BAK"));
+            refusal = copyChecked(source, sourcePath, backup, temporary);
+            if (!refusal) {
+                ctx.files.replace(temporary, backup);
+                made = true;
+            }
         } catch (const KarvelError& error) {
             if (!failure)
-                failure = error;
-            continue; // a copy that fails leaves the others to be made
+                failure = toldOfBackup(error, temporary, backup);
         }
-        copies << base + QStringLiteral(".BAK");
+        if (!made && !temporary.isEmpty())
+            QFile::remove(temporary);
+        if (refusal)
+            kept << keptLine(*refusal, backup);
+        if (!made)
+            continue; // a copy that fails leaves the others to be made
+        copies << backup;
         copiedSources << source.fileName;
         const QString note =
             quotedLine(QStringLiteral("Le fichier ") + source.prefix + dd + source.firstLine) +
@@ -127,6 +260,12 @@ QStringList MakeBackups(AppContext& ctx) {
                 QStringLiteral(" pourront être récupérés en les renommant respectivement ") +
                 joinNames(copiedSources));
     }
+    // Told after the notice, whatever BackupNotice says: the user must not
+    // count on a copy of today that was not made.
+    if (!kept.isEmpty())
+        ctx.dialogs.message(Icon::Exclamation, kProgramCaption,
+                            kKeptHeader + QStringLiteral("\n\n") + kept.join(QLatin1Char('\n')) +
+                                QStringLiteral("\n\n") + kKeptFooter);
     // Told once everything else is done: quitting without a word would leave
     // the user counting on a copy that is not there.
     if (failure)

@@ -15,10 +15,19 @@ void CloseDatabases(AppContext& ctx);
 
 // Closes the databases, copies VOK.MDB, LEMAVORI.MDB and MEMBRES.MDB to
 // VOK_dd.BAK, MAV_dd.BAK and MBRS_dd.BAK with a VOK_dd.TXT... note beside
-// each copy made, and shows the notice when BackupNotice is "on". Nothing
-// that fails stops the rest; the first failure is shown at the end with the
-// standard error message. Returns the full names of the copies made.
+// each copy made, and shows the notice when BackupNotice is "on". A copy is
+// made under a name of this process and checked before it takes the day's
+// name: a source that is empty or cannot be read, or whose copy has fewer
+// than half the rows of the backup it would replace, leaves that backup as
+// it was, and one message at the end says which copies were kept and why.
+// Nothing that fails stops the rest; the first failure is shown at the end
+// with the standard error message, naming the backup. Returns the full
+// names of the copies made.
 QStringList MakeBackups(AppContext& ctx);
+
+// Removes from the data folder the temporary files of backups, notes and
+// settings that a killed run left, once their writer is gone.
+void RemoveLeftovers(const QString& dataFolder);
 
 // "a", "a et b", "a, b et c": names joined as the notice lists them.
 QString joinNames(const QStringList& names);

@@ -20,12 +20,6 @@ struct SchemaEntry {
     QString sql;
 };
 
-QString quoted(const QString& identifier) {
-    QString escaped = identifier;
-    escaped.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + escaped + QLatin1Char('"');
-}
-
 std::vector<SchemaEntry> readSchema(Database& source) {
     std::vector<SchemaEntry> entries;
     auto stmt = source.prepare(QStringLiteral(
@@ -41,7 +35,7 @@ std::vector<SchemaEntry> readSchema(Database& source) {
 // where the reading could start again, so that only the rows of unreadable
 // pages are lost.
 void copyTable(Database& source, Database& target, const QString& table, RepairReport& report) {
-    const QString name = quoted(table);
+    const QString name = quotedIdentifier(table);
     QString columns = QStringLiteral("rowid");
     QString placeholders = QStringLiteral("?1");
     int count = 0;
@@ -49,7 +43,7 @@ void copyTable(Database& source, Database& target, const QString& table, RepairR
         auto probe = source.prepare(QStringLiteral("SELECT * FROM ") + name + " LIMIT 0");
         count = probe->columnCount();
         for (int c = 0; c < count; ++c) {
-            columns += QStringLiteral(", ") + quoted(probe->columnName(c));
+            columns += QStringLiteral(", ") + quotedIdentifier(probe->columnName(c));
             placeholders += QStringLiteral(", ?") + QString::number(c + 2);
         }
     }

@@ -3,11 +3,15 @@
 #include "platform/errors.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QStringDecoder>
+#include <QSysInfo>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -101,6 +105,27 @@ void syncFolder(const QString& folder) {
     }
 }
 
+// This machine's name as a file name may carry it on any disk: letters and digits.
+QString hostTag() {
+    QString tag;
+    for (const QChar c : QSysInfo::machineHostName()) {
+        if (c.isLetterOrNumber() && c.unicode() < 0x80)
+            tag += c;
+    }
+    return tag.isEmpty() ? QStringLiteral("poste") : tag;
+}
+
+// Whether the writer of a temporary name, made on `host` by process `pid`
+// (none for the older rule), is gone; `changed` is the file's last change.
+bool writerGone(const QString& host, qint64 pid, const QDateTime& changed) {
+    if (pid > 0 && host == hostTag())
+        return pid != QCoreApplication::applicationPid() && ::kill(pid_t(pid), 0) != 0 &&
+               errno == ESRCH;
+    // Another machine's process cannot be asked: a copy is written in
+    // seconds, so a file untouched for an hour has no writer left.
+    return changed.secsTo(QDateTime::currentDateTime()) > 3600;
+}
+
 // Windows-1252 characters of bytes 0x80 to 0x9F; the others match Latin-1.
 constexpr char16_t kCp1252High[32] = {
     0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
@@ -183,6 +208,46 @@ QString decodeText(const QByteArray& bytes) {
     return text;
 }
 
+QString createTemporaryFor(const QString& path) {
+    // Made afresh: nothing already there is opened, a link least of all.
+    const QString temporary =
+        path + QStringLiteral(".%1-%2-%3.tmp")
+                   .arg(hostTag())
+                   .arg(QCoreApplication::applicationPid())
+                   .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
+    Fd fd(temporary, O_WRONLY | O_CREAT | O_EXCL, Links::Refuse, path);
+    fd.close(path);
+    return temporary;
+}
+
+void removeLeftoverTemporaries(const QString& folder,
+                               const std::function<bool(const QString& target)>& ours) {
+    static const QRegularExpression named(
+        QStringLiteral(R"(^(.+)\.([A-Za-z0-9]+)-([0-9]+)-[0-9a-f]{8}\.tmp(?:-journal)?$)"));
+    static const QRegularExpression older(QStringLiteral(R"(^(.+)\.tmp(?:-journal)?$)"));
+    const QStringList entries = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& entry : entries) {
+        QString target, host;
+        qint64 pid = 0;
+        if (const QRegularExpressionMatch m = named.match(entry); m.hasMatch()) {
+            target = m.captured(1);
+            host = m.captured(2);
+            pid = m.captured(3).toLongLong();
+        } else if (const QRegularExpressionMatch o = older.match(entry); o.hasMatch()) {
+            target = o.captured(1);
+        }
+        if (target.isEmpty() || !ours(target))
+            continue;
+        const QString path = folder + QLatin1Char('/') + entry;
+        // A symbolic link is never ours, whatever it points to.
+        if (somethingElseAt(path))
+            continue;
+        const QFileInfo info(path);
+        if (info.exists() && writerGone(host, pid, info.lastModified()))
+            ::unlink(QFile::encodeName(path).constData());
+    }
+}
+
 QByteArray FileSystem::read(const QString& path) {
     Fd fd(path, O_RDONLY, Links::Follow, path);
     QByteArray bytes;
@@ -203,26 +268,19 @@ QByteArray FileSystem::read(const QString& path) {
 
 void FileSystem::writeAtomically(const QString& path, const QByteArray& bytes) {
     // The rename would put the file in the place of a link or a pipe that
-    // someone set there on purpose: that is refused too.
+    // someone set there on purpose: that is refused before anything is written.
     if (somethingElseAt(path))
         throw notARegularFile(path);
-    // A name of this process's own, made afresh: two desks saving at once
-    // never write into one temporary file, and nothing already there is
-    // opened, a link least of all.
-    const QString temporary =
-        path + QStringLiteral(".%1-%2.tmp")
-                   .arg(QCoreApplication::applicationPid())
-                   .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
-    Fd fd(temporary, O_WRONLY | O_CREAT | O_EXCL, Links::Refuse, path);
+    const QString temporary = createTemporaryFor(path);
     try {
+        Fd fd(temporary, O_WRONLY, Links::Refuse, path);
         writeAll(fd.get(), bytes, path);
         fd.close(path);
-        rename(temporary, path);
+        replace(temporary, path);
     } catch (...) {
         ::unlink(QFile::encodeName(temporary).constData());
         throw;
     }
-    syncFolder(QFileInfo(path).absolutePath());
 }
 
 void FileSystem::append(const QString& path, const QByteArray& bytes) {
@@ -255,6 +313,18 @@ void FileSystem::remove(const QString& path) {
 void FileSystem::rename(const QString& from, const QString& to) {
     if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
         throw errorFromErrno(errno, to);
+}
+
+void FileSystem::replace(const QString& temporary, const QString& path) {
+    if (somethingElseAt(path))
+        throw notARegularFile(path);
+    {
+        Fd fd(temporary, O_RDONLY, Links::Refuse, path);
+        if (::fsync(fd.get()) != 0)
+            throw errorFromErrno(errno, path);
+    }
+    rename(temporary, path);
+    syncFolder(QFileInfo(path).absolutePath());
 }
 
 } // namespace karvel

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace karvel {
 
@@ -26,6 +27,21 @@ bool fileExistsIn(const QString& folder, const QString& name);
 // the folder rules that go by that name still apply.
 QString currentFolder();
 
+// Creates, empty, a new regular file beside `path` under a name of this
+// machine's and this process's own, made afresh, for a writer that then puts
+// it in the place of `path`: two desks writing one file at once never share
+// a temporary file. Returns its name; failures name `path`.
+QString createTemporaryFor(const QString& path);
+
+// Removes from `folder` what writers of createTemporaryFor (and of the older
+// "name.tmp" rule), or SQLite's "-journal" beside them, left when they were
+// killed: only for a target name that `ours` accepts, only regular files,
+// and only when the writer is gone: its process on this machine is no longer
+// running, or, for a name without one or of another machine, the file has
+// not changed for an hour.
+void removeLeftoverTemporaries(const QString& folder,
+                               const std::function<bool(const QString& target)>& ours);
+
 // UTF-8 when the bytes are valid UTF-8, else Windows-1252.
 QString decodeText(const QByteArray& bytes);
 
@@ -43,6 +59,10 @@ class FileSystem {
     virtual void append(const QString& path, const QByteArray& bytes);
     virtual void remove(const QString& path);
     virtual void rename(const QString& from, const QString& to);
+    // Puts the complete file `temporary` in the place of `path` in one step:
+    // its bytes reach the disk before the new name does. A link, pipe or
+    // device in that place is refused. Failures name `path`.
+    void replace(const QString& temporary, const QString& path);
 };
 
 } // namespace karvel

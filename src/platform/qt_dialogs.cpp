@@ -10,6 +10,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QTimer>
+#include <cstdio>
 #include <functional>
 #include <vector>
 
@@ -165,6 +166,17 @@ QString waitingNote(int waiting) {
 
 int QtDialogs::showMessage(Icon icon, const QString& caption, const QString& text,
                            Buttons buttons) {
+    if (nobody_) {
+        std::fprintf(stderr, "%s : %s\n", qUtf8Printable(caption), qUtf8Printable(text));
+        switch (buttons) {
+        case Buttons::Ok:
+            return AnswerOk;
+        case Buttons::OkCancel:
+            return AnswerCancel;
+        case Buttons::YesNo:
+            return AnswerNo;
+        }
+    }
     // Above the window it is about, so that nothing on that window hides it.
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(caption);
@@ -229,6 +241,8 @@ int QtDialogs::showMessage(Icon icon, const QString& caption, const QString& tex
 }
 
 std::optional<QString> QtDialogs::input(const QString& prompt, const QString& title) {
+    if (nobody_)
+        return std::nullopt;
     QInputDialog dialog(QApplication::activeWindow());
     dialog.setWindowTitle(title);
     dialog.setLabelText(prompt);

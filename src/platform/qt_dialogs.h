@@ -10,6 +10,10 @@ class QtDialogs final : public Dialogs {
   public:
     std::optional<QString> input(const QString& prompt, const QString& title) override;
     void setBusy(bool busy) override;
+    // From now on nobody may be there to answer (the system is ending the
+    // program): a message goes to standard error and takes its default
+    // answer, OK, Annuler or Non, and an input box is cancelled.
+    void answerForNobody() { nobody_ = true; }
 
   protected:
     int showMessage(Icon icon, const QString& caption, const QString& text,
@@ -17,6 +21,7 @@ class QtDialogs final : public Dialogs {
 
   private:
     bool busy_ = false;
+    bool nobody_ = false;
 };
 
 } // namespace karvel

@@ -31,6 +31,12 @@ constexpr int kBusyTimeoutMs = 5000;
 
 } // namespace
 
+QString quotedIdentifier(const QString& identifier) {
+    QString escaped = identifier;
+    escaped.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + escaped + QLatin1Char('"');
+}
+
 bool isJetDatabaseFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -241,11 +247,10 @@ bool Database::tableExists(const QString& table) {
     return stmt->step();
 }
 
-void Database::backupTo(const QString& target) {
-    Database copy(target, Mode::Create);
-    sqlite3_backup* backup = sqlite3_backup_init(copy.handle(), "main", db_, "main");
+void Database::backupTo(Database& target) {
+    sqlite3_backup* backup = sqlite3_backup_init(target.handle(), "main", db_, "main");
     if (!backup)
-        copy.check(sqlite3_errcode(copy.handle()));
+        target.check(sqlite3_errcode(target.handle()));
     int rc = SQLITE_OK;
     // A writer holding the source makes a step busy: wait for it as a query would.
     for (int waited = 0; waited <= kBusyTimeoutMs;) {
@@ -256,9 +261,20 @@ void Database::backupTo(const QString& target) {
         waited += 20;
     }
     const int finish = sqlite3_backup_finish(backup);
-    if (rc != SQLITE_DONE)
+    switch (rc & 0xff) {
+    case SQLITE_DONE:
+        target.check(finish);
+        return;
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
         throw errorFromSqlite(rc, path_);
-    copy.check(finish);
+    default:
+        // The step's failure is set on the target's connection, with the
+        // system's error behind it (a full disk).
+        target.check(rc);
+    }
 }
 
 QString Database::integrityCheck() {

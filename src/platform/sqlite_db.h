@@ -61,9 +61,11 @@ class Database {
     bool tableExists(const QString& table);
     // "ok" when the file is sound, else the first problem found.
     QString integrityCheck();
-    // Copies the whole database into a new file `target` with SQLite's online
-    // backup: a consistent copy even while another program writes.
-    void backupTo(const QString& target);
+    // Copies the whole database over what `target` holds with SQLite's online
+    // backup: a consistent copy even while another program writes. A failure
+    // of this database (damaged, held by a writer past the wait) names it;
+    // any other names the target.
+    void backupTo(Database& target);
 
     // Throws the error of a result code, unless it is a success code.
     void check(int rc, const char* context = nullptr) const;
@@ -74,6 +76,9 @@ class Database {
     sqlite3* db_ = nullptr;
     std::map<QString, std::unique_ptr<Statement>> cache_;
 };
+
+// A table or field name as SQL text, between double quotes.
+QString quotedIdentifier(const QString& identifier);
 
 // True when the file starts with the signature of a Jet or ACE (Access) database.
 bool isJetDatabaseFile(const QString& path);

@@ -12,6 +12,7 @@
 #include "shell/main_window.h"
 #include "shell/presentation_window.h"
 #include "shell/startup.h"
+#include "shell/system_end.h"
 #include "shell/version.h"
 
 #include <QAction>
@@ -23,9 +24,11 @@ int main(int argc, char* argv[]) {
     QApplication::setOrganizationName(QStringLiteral("KarVel"));
     QApplication::setApplicationName(QStringLiteral("KarVel"));
     QApplication::setApplicationVersion(karvel::programVersion().toString());
-    // The program ends only through the quit window or a fatal error, never
-    // because its last window went away.
+    // The program ends only through the quit window, the system's request or
+    // a fatal error, never because its last window went away.
     QApplication::setQuitOnLastWindowClosed(false);
+    // From here on, the system asking the program to end waits for the main window.
+    karvel::SystemEnd systemEnd;
 
     karvel::QtDialogs dialogs;
     karvel::SystemClock clock;
@@ -66,6 +69,12 @@ int main(int argc, char* argv[]) {
     QObject::connect(mainWindow.borrowerCardsAction(), &QAction::triggered,
                      [&printing] { printing.showBorrowerCards(); });
     mainWindow.borrowerCardsAction()->setEnabled(true);
+    // The system ending the program quits as "Oui, je quitte" does, with
+    // nobody left to answer a message.
+    systemEnd.whenAsked([&dialogs, &mainWindow] {
+        dialogs.answerForNobody();
+        mainWindow.quitWindow().quit();
+    });
     mainWindow.show();
     return app.exec();
 }

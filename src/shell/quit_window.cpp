@@ -2,13 +2,16 @@
 
 #include "common/centre_window.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <cstdio>
+#include <cstdlib>
+#include <utility>
 
 namespace karvel {
 
@@ -36,6 +39,12 @@ QPixmap doorPicture() {
 } // namespace
 
 void endEventLoop(int exitCode) {
+    // A box still open belongs to a procedure waiting for its answer: let go
+    // on, it would act on an answer nobody gave, after the backups.
+    if (QApplication::activeModalWidget()) {
+        std::fflush(nullptr);
+        std::_Exit(exitCode);
+    }
     QCoreApplication::exit(exitCode);
 }
 
@@ -75,15 +84,15 @@ QuitWindow::QuitWindow(QuitActions actions, QWidget* parent)
     layout->addWidget(picture);
     layout->addLayout(text);
 
-    connect(Commande1, &QPushButton::clicked, this, &QuitWindow::confirm);
+    connect(Commande1, &QPushButton::clicked, this, &QuitWindow::quit);
     connect(Commande2, &QPushButton::clicked, this, &QWidget::hide);
 
     adjustSize();
     CentreWindow(*this);
 }
 
-void QuitWindow::confirm() {
-    if (actions_.makeBackups)
+void QuitWindow::quit() {
+    if (!std::exchange(quitting_, true) && actions_.makeBackups)
         actions_.makeBackups();
     actions_.endProgram(0);
 }

@@ -10,7 +10,8 @@ class QPushButton;
 namespace karvel {
 
 // Leaves the event loop with `exitCode`: main then returns and the windows
-// go without being asked whether they may close.
+// go without being asked whether they may close. With a box open, the
+// process ends where it stands.
 void endEventLoop(int exitCode);
 
 struct QuitActions {
@@ -27,10 +28,13 @@ class QuitWindow : public QDialog {
   public:
     explicit QuitWindow(QuitActions actions, QWidget* parent = nullptr);
 
-  private:
-    void confirm();
+    // What "Oui, je quitte" does: the backups, then the end. Asked again
+    // while the backups tell their outcome, it only ends.
+    void quit();
 
+  private:
     QuitActions actions_;
+    bool quitting_ = false;
     QLabel* Etiquette1;
     QPushButton* Commande1;
     QPushButton* Commande2;

@@ -2,6 +2,7 @@
 
 #include "common/app_context.h"
 #include "common/text.h"
+#include "data/backups.h"
 #include "data/error_report.h"
 #include "data/folders.h"
 
@@ -52,6 +53,9 @@ StartupResult RunStartup(AppContext& ctx, const QString& startFolder, const Star
         ctx.dialogs.message(Icon::Critical, kProgramCaption, twins);
         return StartupResult::EndProgram;
     }
+    // A run killed while it wrote left its temporary files: they go before
+    // anything else is written.
+    RemoveLeftovers(ctx.dataFolder);
 
     const std::vector<Binding> bindings = {
         {&v.feuilleenfant, kPupilsFile, true, Queries::table(QStringLiteral("enfants")), false},

@@ -5,8 +5,9 @@
 //
 // crash_desk_session DATA_FOLDER SEED VISITS DAY
 //   DAY (yyyy-mm-dd) is the clock's date, so the journal is one known file.
-// Prints "ready" once started and one "v" per visit done; every standard
-// error message goes to stderr, and the exit code is then 3.
+// Prints "ready" once started, one "v" per visit done and "backups" when
+// the quit backups begin; every standard error message goes to stderr, and
+// the exit code is then 3.
 
 #include "common/app_context.h"
 #include "common/text.h"
@@ -156,6 +157,7 @@ int main(int argc, char** argv) {
         failures += reportFailures(dialogs);
         std::cout << 'v' << std::flush;
     }
+    std::cout << "\nbackups" << std::endl;
     MakeBackups(ctx);
     failures += reportFailures(dialogs);
     std::cout << "\ndone" << std::endl;

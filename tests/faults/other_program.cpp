@@ -10,7 +10,16 @@
 //   between changes. Prints
 //   "T number<TAB>title" or "A number<TAB>title" once each change is
 //   committed, "B description" for a change given up, then "end".
+// faults_other_program quit DATA_FOLDER DAY
+//   Another desk quitting: prints "ready", and once stdin closes makes the
+//   backups of quitting on DAY (yyyy-mm-dd), then prints each message it
+//   showed on a line of its own ("M" and the text), then "end".
 
+#include "common/app_context.h"
+#include "data/backups.h"
+#include "data/folders.h"
+#include "platform/recording_printer.h"
+#include "platform/scripted_dialogs.h"
 #include "platform/sqlite_db.h"
 
 #include <QCoreApplication>
@@ -109,6 +118,26 @@ int write(const QString& path, int firstNumber, int pauseUs) {
     return 0;
 }
 
+int quit(const QString& folder, const QDate& day) {
+    ScriptedDialogs dialogs;
+    FixedClock clock(QDateTime(day, QTime(17, 30)));
+    FileSystem files;
+    RecordingPrinter printer;
+    AppContext ctx(dialogs, clock, files, printer);
+    const Folders folders = resolveFolders(folder);
+    ctx.dataFolder = folders.data;
+    ctx.pupilsFolder = folders.pupils;
+    std::cout << "ready" << std::endl;
+    waitForStdinToClose();
+    MakeBackups(ctx);
+    for (const ShownMessage& m : dialogs.shown)
+        std::cout << "M "
+                  << QString(m.text).replace(QLatin1Char('\n'), QLatin1Char(' ')).toStdString()
+                  << std::endl;
+    std::cout << "end" << std::endl;
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -119,12 +148,14 @@ int main(int argc, char** argv) {
             return holdLock(args[2], args[3] == QLatin1String("exclusive"));
         if (args.size() == 5 && args[1] == QLatin1String("write"))
             return write(args[2], args[3].toInt(), args[4].toInt());
+        if (args.size() == 4 && args[1] == QLatin1String("quit"))
+            return quit(args[2], QDate::fromString(args[3], Qt::ISODate));
     } catch (const KarvelError& error) {
         std::cerr << error.what() << std::endl;
         return 1;
     }
     std::cerr << "usage: faults_other_program lock FILE exclusive|shared | write CATALOGUE "
-                 "FIRST_NUMBER PAUSE_US"
+                 "FIRST_NUMBER PAUSE_US | quit DATA_FOLDER DAY"
               << std::endl;
     return 2;
 }
