@@ -205,19 +205,19 @@ bool RecordView::stillHolds(const FieldTexts& decided) {
 bool RecordView::saveOnto(const FieldTexts& decided) {
     if (isBOF() || isEOF())
         throw makeError(ErrNoCurrentRecord);
-    bool saved = false;
-    {
-        // The write lock is taken before the check, so no other desk can
-        // change the record between the check and the save.
-        Transaction transaction(*db_);
-        if (stillHolds(decided)) {
-            store();
-            transaction.commit();
-            saved = true;
-        }
-    }
+    // The write lock is taken before the check, so no other desk can change
+    // the record between the check and the save. The record is read again
+    // before the lock goes: the view then shows it as saved (what the journal
+    // tells), or as it stood when the check failed, not as another desk may
+    // change it a moment later.
+    Transaction transaction(*db_);
+    const bool holds = stillHolds(decided);
+    if (holds)
+        store();
     loadCurrent();
-    return saved;
+    if (holds)
+        transaction.commit();
+    return holds;
 }
 
 RecordView::Walk::Walk(RecordView& view) : view_(view) {

@@ -57,7 +57,8 @@ class RecordView {
     // on: in one transaction, the fields named in `decided` are read again
     // from the file and must still hold their texts (letter case aside).
     // Otherwise nothing is saved, the record as it now stands becomes
-    // current, and the result is false.
+    // current, and the result is false. Either way the record is read again
+    // within the transaction.
     bool saveOnto(const FieldTexts& decided);
 
     bool isOpen() const { return bool(db_); }
