@@ -2,8 +2,12 @@
 // kinds of reading, loans and returns with every refusal, the desk's fields
 // after each reading, and readings that try to break out of a query.
 
+#include "desk/overtaken.h"
+#include "desk/stocktaking.h"
 #include "loan_desk_fixture.h"
 #include "platform/sqlite_db.h"
+
+#include <functional>
 
 using namespace karvel;
 using namespace karvel::test;
@@ -189,6 +193,92 @@ TEST_F(InterpreterTest, MembersAreDatedOnlyWhenTheLoanIsMade) {
         QStringList({"Paul Bernard\nn'est pas autorisé(e) à emprunter actuellement...\nDésolé"}));
     EXPECT_EQ(doc("00002", "emprunté"), "");
     EXPECT_EQ(desk.Label9, "Paul Bernard");
+}
+
+// Desk B's force question stays open while desk A, on the same folder,
+// lends, lends and takes back, or marks the same document: B's Yes then
+// saves nothing, lists nothing, journals nothing, and says what happened.
+TEST_F(InterpreterTest, AnotherDeskChangesTheDocumentWhileTheForceQuestionIsOpen) {
+    TestContext a;
+    place(a.ctx);
+    DeskState deskA;
+    readAt(a.ctx, deskA, {"E", "ECO-00043"});
+    read({"E", "ECO-00042", "DOC-00001"}); // Léa now holds two: limit reached
+
+    struct Case {
+        QString document;
+        std::function<void()> atDeskA;
+        QString said;
+        QString state, borrower, cumul;
+        int entriesOfA;
+    };
+    const std::vector<Case> cases = {
+        {"00002", [&] { readAt(a.ctx, deskA, {"DOC-00002"}); },
+         "Le document vient d'être emprunté à un autre poste (emprunteur : 00043)...", "O", "00043",
+         "001", 1},
+        {"00006",
+         [&] {
+             readAt(a.ctx, deskA, {"DOC-00006", "R", "DOC-00006"});
+         },
+         "Le document vient d'être restitué à un autre poste...", "N", "", "001", 2},
+        {"00012",
+         [&] {
+             a.dialogs.inputs = {"DOC-00012", std::nullopt};
+             RunStocktaking(a.ctx);
+         },
+         "Le document vient d'être inventorié à un autre poste...", "I", "", "000", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.document.toStdString());
+        const QByteArray journalBefore = journal();
+        t.dialogs.whileOpen = [&](const ShownMessage& m) {
+            if (m.text == "Voulez-vous forcer cet emprunt ?")
+                c.atDeskA();
+        };
+        t.dialogs.answers = {AnswerOk, AnswerYes};
+        read({"DOC-" + c.document});
+        ASSERT_EQ(t.dialogs.shown.size(), 3u);
+        EXPECT_EQ(t.dialogs.shown[2].icon, Icon::Critical);
+        EXPECT_EQ(t.dialogs.shown[2].caption, "KarVel pour La V.O.K.");
+        EXPECT_EQ(texts().last(), c.said + "\nL'emprunt n'a pas été enregistré.");
+        EXPECT_EQ(doc(c.document, "emprunté"), c.state);
+        EXPECT_EQ(doc(c.document, "emprunteur"), c.borrower);
+        EXPECT_EQ(doc(c.document, "cumul"), c.cumul);
+        EXPECT_EQ(desk.List1, QStringList({"00001 - Le Petit Prince"}));
+        EXPECT_TRUE(desk.Text4.isEmpty());
+        EXPECT_TRUE(desk.Text1.isEmpty());
+        const QByteArray added = journal().mid(journalBefore.size());
+        EXPECT_FALSE(added.contains("Emprunteur : 00042 ")) << "nothing of B journalled";
+        EXPECT_EQ(added.count("\"Document : " + c.document.toUtf8()), c.entriesOfA);
+    }
+    t.dialogs.whileOpen = nullptr;
+
+    // The desk goes on: the next loan is asked and made as usual.
+    t.dialogs.answers = {AnswerOk, AnswerYes};
+    read({"DOC-00123"});
+    EXPECT_EQ(doc("00123", "emprunteur"), "00042");
+    EXPECT_EQ(desk.List1, QStringList({"00001 - Le Petit Prince", "00123 - Cent vingt-trois"}));
+}
+
+// A return decided on a record that desk A took back and lent again
+// meanwhile is not saved over A's loan, nor journalled.
+TEST_F(InterpreterTest, AReturnOvertakenByAnotherDesk) {
+    TestContext a;
+    place(a.ctx);
+    DeskState deskA;
+    t.ctx.desk.CurrentAction = "Restitution d'un document";
+    DocumentView& view = t.ctx.views.Fichedocument;
+    view.bind(school.catalogue());
+    view.query(Queries::documentByNumber("00009"));
+    readAt(a.ctx, deskA, {"R", "DOC-00009", "E", "ECO-00043", "DOC-00009"});
+    EXPECT_FALSE(RecordReturn(t.ctx));
+    EXPECT_EQ(OvertakenMessage(view, DeskChange::Return),
+              "Le document vient d'être emprunté à un autre poste (emprunteur : 00043)...\n"
+              "La restitution n'a pas été enregistrée.");
+    EXPECT_EQ(doc("00009", "emprunteur"), "00043");
+    EXPECT_EQ(doc("00009", "cumul"), "010");
+    EXPECT_EQ(journal().count("Restitution d'un document"), 1) << "desk A's return alone";
+    EXPECT_TRUE(t.dialogs.shown.empty());
 }
 
 TEST_F(InterpreterTest, QuotesInReadingsFindNothingAndChangeNothing) {

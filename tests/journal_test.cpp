@@ -5,7 +5,14 @@
 #include "loan_desk_fixture.h"
 #include "platform/sqlite_db.h"
 
+#include <QTemporaryDir>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace karvel;
 using namespace karvel::test;
@@ -91,6 +98,39 @@ TEST_F(JournalTest, ReturnThatCannotBeSavedIsNotJournalled) {
     Database(school.catalogue()).exec("DELETE FROM vok WHERE inventaire = '00009'");
     EXPECT_THROW(RecordReturn(t.ctx), KarvelError);
     EXPECT_EQ(journal(), "<absent>");
+}
+
+// Another desk appending to the same journal holds the file's lock: an entry
+// waits for it, then goes after the other's, or into the file that has the
+// name by then when the other desk, failing on a new file, removed it.
+TEST(JournalFile, AppendsOfTwoDesksTakeTurns) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.path() + "/26-03-07.JNL";
+    for (const bool removed : {false, true}) {
+        SCOPED_TRACE(removed ? "removed meanwhile" : "appended meanwhile");
+        QFile::remove(path);
+        const int other = ::open(QFile::encodeName(path).constData(),
+                                 O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+        ASSERT_GE(other, 0);
+        ASSERT_EQ(::flock(other, LOCK_EX), 0);
+        std::atomic<bool> done = false;
+        std::thread desk([&] {
+            FileSystem().append(path, "\"B\"\r\n");
+            done = true;
+        });
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        EXPECT_FALSE(done) << "the entry waits for the other desk's";
+        if (removed)
+            ::unlink(QFile::encodeName(path).constData());
+        else
+            ASSERT_EQ(::write(other, "\"A\"\r\n", 5), 5);
+        ::close(other);
+        desk.join();
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), removed ? "\"B\"\r\n" : "\"A\"\r\n\"B\"\r\n");
+    }
 }
 
 } // namespace

@@ -122,6 +122,53 @@ TEST_F(RecordViewsTest, SavingARecordDeletedMeanwhileIsAnError) {
     }
 }
 
+// A change decided on the record as read is saved onto that record only.
+TEST_F(RecordViewsTest, SavingOntoTheRecordAsItWasRead) {
+    DocumentView& v = view();
+    Database other(school.catalogue());
+    other.exec("UPDATE vok SET emprunté = 'n' WHERE inventaire = '00042'");
+    v.query(Queries::documentByNumber("00042"));
+    RecordView::FieldTexts decided = v.loanState();
+    EXPECT_EQ(decided, RecordView::FieldTexts({{"emprunté", "N"},
+                                               {"emprunteur", ""},
+                                               {"catégorieemprunteur", ""},
+                                               {"cumul", "007"}}));
+    // Another program renames it: not what the decision read.
+    other.exec("UPDATE vok SET titre = 'Titre corrigé' WHERE inventaire = '00042'");
+    v.setField("emprunté", "O");
+    v.setField("emprunteur", "00012");
+    EXPECT_TRUE(v.saveOnto(decided)) << "\"n\" in the file is the \"N\" read";
+    EXPECT_EQ(v.field("titre"), "Titre corrigé");
+    EXPECT_EQ(SchoolFolder::value(school.catalogue(), "vok", "inventaire", "00042", "emprunteur"),
+              "00012");
+
+    // Lent elsewhere, then taken back: the same state, one loan more.
+    for (const char* change : {"UPDATE vok SET emprunteur = '00013' WHERE inventaire = '00042'",
+                               "UPDATE vok SET cumul = '008' WHERE inventaire = '00042'"}) {
+        v.query(Queries::documentByNumber("00042"));
+        decided = v.loanState();
+        other.exec(change);
+        v.setField("emprunté", "N");
+        v.setField("emprunteur", "");
+        EXPECT_FALSE(v.saveOnto(decided)) << change;
+        EXPECT_EQ(SchoolFolder::value(school.catalogue(), "vok", "inventaire", "00042", "emprunté"),
+                  "O")
+            << "nothing saved";
+        EXPECT_EQ(v.field("emprunté"), "O") << "the view shows the record as it now stands";
+        EXPECT_NE(v.field("emprunteur"), "");
+    }
+    EXPECT_EQ(v.field("emprunteur"), "00013");
+
+    Database(school.catalogue()).exec("DELETE FROM vok WHERE inventaire = '00042'");
+    v.setField("emprunté", "N");
+    try {
+        v.saveOnto(v.loanState());
+        FAIL() << "no error";
+    } catch (const KarvelError& error) {
+        EXPECT_EQ(error.number(), ErrRecordDeleted);
+    }
+}
+
 TEST_F(RecordViewsTest, LoanDurationCaption) {
     // The clock says 7 March 2026.
     SchoolFolder::insert(school.catalogue(), "vok",

@@ -8,6 +8,7 @@
 #include "desk/journal.h"
 #include "desk/loan_limits.h"
 #include "desk/loan_list.h"
+#include "desk/overtaken.h"
 
 #include <optional>
 
@@ -210,7 +211,8 @@ class Interpretation {
                 desk_.Text4 + QStringLiteral(" - ") + documents.field(QStringLiteral("titre"));
             const QString category = documents.field(QStringLiteral("catégorieemprunteur"));
             const QString borrower = documents.field(QStringLiteral("emprunteur"));
-            RecordReturn(ctx_);
+            if (!RecordReturn(ctx_))
+                return refuseDocument(OvertakenMessage(documents, DeskChange::Return));
             // Listed once saved, so the printed list never shows a return
             // that did not happen.
             desk_.List1.append(line);
@@ -244,6 +246,9 @@ class Interpretation {
             return refuseDocument(kReadOnSite);
         if (!same(documents.field(QStringLiteral("emprunt")), QStringLiteral("O")))
             return clearReading();
+        // The loan is saved onto the record as read here, or not at all:
+        // while the limit question is open another desk may lend or mark it.
+        const RecordView::FieldTexts decided = documents.loanState();
 
         RecordView* member = nullptr;
         if (same(desk_.Label5, kMember)) {
@@ -270,7 +275,8 @@ class Interpretation {
         lent.setField(
             QStringLiteral("cumul"),
             zeroPadded(QString::number(numericValue(lent.field(QStringLiteral("cumul"))) + 1), 3));
-        lent.save();
+        if (!lent.saveOnto(decided))
+            return refuseDocument(OvertakenMessage(lent, DeskChange::Loan));
         // The member's date of last loan is written only once the loan is
         // saved: a refused or unforced loan, a document gone meanwhile or a
         // save that fails leaves the member untouched. A date that cannot be
@@ -304,7 +310,7 @@ void InterpretReading(AppContext& ctx, DeskState& desk) {
     }
 }
 
-void RecordReturn(AppContext& ctx) {
+bool RecordReturn(AppContext& ctx) {
     // The entry is made from the record as it stands, before the return, but
     // written only once the return is saved. A journal that cannot be made
     // does not stop the return.
@@ -312,15 +318,18 @@ void RecordReturn(AppContext& ctx) {
     RunReportingErrors(ctx, [&] { entry = JournalEntry(ctx); });
 
     DocumentView& documents = ctx.views.Fichedocument;
+    const RecordView::FieldTexts decided = documents.loanState();
     documents.setField(QStringLiteral("emprunté"), QStringLiteral("N"));
     documents.setField(QStringLiteral("emprunteur"), QString());
     documents.setField(QStringLiteral("catégorieemprunteur"), QString());
     documents.setField(QStringLiteral("dateemprunt"), formatDate(ctx.clock.today()));
     documents.clearCaption();
-    documents.save();
+    if (!documents.saveOnto(decided))
+        return false;
 
     if (entry)
         RunReportingErrors(ctx, [&] { AppendJournalEntry(ctx, *entry); });
+    return true;
 }
 
 void ResetLoanDesk(DeskState& desk) {

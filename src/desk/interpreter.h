@@ -17,8 +17,11 @@ void InterpretReading(AppContext& ctx, DeskState& desk);
 
 // Takes back the document on which the document view stands: clears its loan
 // fields and saves it, then journals the return from the record as it was
-// before. A failed save leaves no journal entry; database failures are thrown.
-void RecordReturn(AppContext& ctx);
+// before. False, with nothing saved nor journalled, when the record changed
+// in the file since the view read it (another desk took it back, say); the
+// view then shows it as it now stands. A failed save leaves no journal
+// entry; database failures are thrown.
+bool RecordReturn(AppContext& ctx);
 
 // Empties every field and the list of the desk and puts the focus in the
 // reading field. The program-wide desk values are left alone.

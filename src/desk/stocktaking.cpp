@@ -3,6 +3,7 @@
 #include "common/app_context.h"
 #include "common/text.h"
 #include "data/error_report.h"
+#include "desk/overtaken.h"
 
 namespace karvel {
 
@@ -25,13 +26,17 @@ Scan markOne(AppContext& ctx, const QString& answer) {
     }
     const QString state = view.field(QStringLiteral("emprunté")).toUpper();
     if (state.isEmpty() || state == QLatin1String("N")) {
+        const RecordView::FieldTexts decided = view.loanState();
         view.setField(QStringLiteral("emprunté"), QStringLiteral("I"));
         view.setField(QStringLiteral("emprunteur"), QString());
         view.setField(QStringLiteral("catégorieemprunteur"), QString());
         view.setField(QStringLiteral("dateemprunt"), formatDate(ctx.clock.today()));
         view.clearCaption();
-        view.save();
-        return Scan::Marked;
+        if (view.saveOnto(decided))
+            return Scan::Marked;
+        ctx.dialogs.message(Icon::Critical, kProgramCaption,
+                            OvertakenMessage(view, DeskChange::Mark));
+        return Scan::Refused;
     }
     if (state == QLatin1String("O"))
         ctx.dialogs.message(Icon::Critical, kProgramCaption,

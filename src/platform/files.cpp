@@ -14,6 +14,7 @@
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -284,25 +285,41 @@ void FileSystem::writeAtomically(const QString& path, const QByteArray& bytes) {
 }
 
 void FileSystem::append(const QString& path, const QByteArray& bytes) {
-    const bool created = !QFileInfo::exists(path);
-    Fd fd(path, O_WRONLY | O_CREAT | O_APPEND, Links::Refuse, path);
-    struct stat before {};
-    const bool sized = ::fstat(fd.get(), &before) == 0;
-    try {
-        writeAll(fd.get(), bytes, path);
-    } catch (...) {
-        // A disk that fills up cuts a write short: what did go in is taken
-        // back, so the file never ends with part of the bytes.
+    const QByteArray name = QFile::encodeName(path);
+    for (;;) {
+        Fd fd(path, O_WRONLY | O_CREAT | O_APPEND, Links::Refuse, path);
+        // Another desk on the same folder appends to the same journal. With
+        // the lock held, the size taken below is where these bytes start, so
+        // taking back a write cut short never cuts into the other's entries.
+        // A file system without locks leaves each entry to its one write.
+        while (::flock(fd.get(), LOCK_EX) != 0 && errno == EINTR) {
+        }
+        struct stat before {};
+        struct stat named {};
+        const bool sized = ::fstat(fd.get(), &before) == 0;
+        // A desk whose first entry failed removed the new file while this one
+        // waited: the entry goes to the file that now has the name.
+        if (sized && (::lstat(name.constData(), &named) != 0 || named.st_ino != before.st_ino ||
+                      named.st_dev != before.st_dev))
+            continue;
+        const bool created = sized && before.st_size == 0;
+        try {
+            writeAll(fd.get(), bytes, path);
+        } catch (...) {
+            // A disk that fills up cuts a write short: what did go in is
+            // taken back, so the file never ends with part of the bytes.
+            if (created)
+                ::unlink(name.constData());
+            else if (sized && ::ftruncate(fd.get(), before.st_size) == 0)
+                ::fsync(fd.get());
+            throw;
+        }
+        fd.close(path);
+        // A new file's name must reach the disk with its first lines.
         if (created)
-            ::unlink(QFile::encodeName(path).constData());
-        else if (sized && ::ftruncate(fd.get(), before.st_size) == 0)
-            ::fsync(fd.get());
-        throw;
+            syncFolder(QFileInfo(path).absolutePath());
+        return;
     }
-    fd.close(path);
-    // A new file's name must reach the disk with its first lines.
-    if (created)
-        syncFolder(QFileInfo(path).absolutePath());
 }
 
 void FileSystem::remove(const QString& path) {

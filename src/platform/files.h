@@ -55,7 +55,8 @@ class FileSystem {
     // renames it over the old one: a failure never leaves a half-written file.
     virtual void writeAtomically(const QString& path, const QByteArray& bytes);
     // Appends and flushes to disk before returning; creates the file if absent.
-    // A failure takes back whatever part of the bytes went in.
+    // A failure takes back whatever part of the bytes went in. Appends of
+    // two processes to one file take turns.
     virtual void append(const QString& path, const QByteArray& bytes);
     virtual void remove(const QString& path);
     virtual void rename(const QString& from, const QString& to);

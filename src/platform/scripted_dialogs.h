@@ -6,6 +6,7 @@
 #include "platform/dialogs.h"
 
 #include <deque>
+#include <functional>
 #include <vector>
 
 namespace karvel {
@@ -22,6 +23,8 @@ class ScriptedDialogs final : public Dialogs {
     int showMessage(Icon icon, const QString& caption, const QString& text,
                     Buttons buttons) override {
         shown.push_back({icon, caption, text, buttons});
+        if (whileOpen)
+            whileOpen(ShownMessage(shown.back()));
         if (!answers.empty()) {
             const int answer = answers.front();
             answers.pop_front();
@@ -43,6 +46,9 @@ class ScriptedDialogs final : public Dialogs {
     void setBusy(bool value) override { busy = value; }
 
     std::deque<int> answers;
+    // Called while each box is open, before it is answered: what a person at
+    // another desk does meanwhile.
+    std::function<void(const ShownMessage&)> whileOpen;
     std::deque<std::optional<QString>> inputs;
     std::vector<ShownMessage> shown;
     std::vector<QString> prompts;

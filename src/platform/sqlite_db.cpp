@@ -277,6 +277,26 @@ void Database::backupTo(Database& target) {
     }
 }
 
+Transaction::Transaction(Database& db) : db_(db) {
+    db_.exec(QStringLiteral("BEGIN IMMEDIATE"));
+}
+
+Transaction::~Transaction() {
+    if (!open_)
+        return;
+    // A failed commit may have ended the transaction already; nothing was
+    // saved either way.
+    try {
+        db_.exec(QStringLiteral("ROLLBACK"));
+    } catch (const KarvelError&) {
+    }
+}
+
+void Transaction::commit() {
+    db_.exec(QStringLiteral("COMMIT"));
+    open_ = false;
+}
+
 QString Database::integrityCheck() {
     auto stmt = prepare(QStringLiteral("PRAGMA integrity_check"));
     return stmt->step() ? stmt->text(0) : QString();

@@ -80,6 +80,22 @@ class Database {
 // A table or field name as SQL text, between double quotes.
 QString quotedIdentifier(const QString& identifier);
 
+// A write transaction: BEGIN IMMEDIATE takes the file's write lock at once
+// (waiting as long as the busy timeout), so what is read inside it cannot be
+// changed by another program before the commit. Rolled back unless committed.
+class Transaction {
+  public:
+    explicit Transaction(Database& db);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    void commit();
+
+  private:
+    Database& db_;
+    bool open_ = true;
+};
+
 // True when the file starts with the signature of a Jet or ACE (Access) database.
 bool isJetDatabaseFile(const QString& path);
 

@@ -33,6 +33,14 @@ QString loanDurationText(qint64 days) {
 DocumentView::DocumentView(QString name, QString linkName, const Clock& clock)
     : RecordView(std::move(name), std::move(linkName)), clock_(clock) {}
 
+RecordView::FieldTexts DocumentView::loanState() const {
+    FieldTexts state;
+    for (const QString& name : {kLoanState, QStringLiteral("emprunteur"),
+                                QStringLiteral("catégorieemprunteur"), QStringLiteral("cumul")})
+        state.emplace_back(name, field(name));
+    return state;
+}
+
 void DocumentView::showDuration() {
     // A loan date that is not a date leaves the caption as it was.
     if (const auto lent = parseDayFirstDate(field(kLoanDate)))

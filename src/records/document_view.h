@@ -19,6 +19,11 @@ class DocumentView final : public RecordView {
     const QString& caption() const { return caption_; }
     void clearCaption() { caption_.clear(); }
 
+    // What a loan, a return or a stocktaking mark of the current document is
+    // decided on: its loan state, who holds it, and its count of loans (a
+    // loan and a return made meanwhile leave the state as it was, not the count).
+    FieldTexts loanState() const;
+
   protected:
     void fieldChanged(const QString& name) override;
 

@@ -149,7 +149,7 @@ void RecordView::rewriteField(const QString& name, const QString& value) {
     field.written = true;
 }
 
-void RecordView::save() {
+void RecordView::store() {
     if (isBOF() || isEOF())
         throw makeError(ErrNoCurrentRecord);
     QString sql = QStringLiteral("UPDATE \"") + source_.table + QStringLiteral("\" SET ");
@@ -163,18 +163,61 @@ void RecordView::save() {
         sql += QLatin1Char('"') + field.name + QStringLiteral("\" = ?") +
                QString::number(values.size());
     }
-    if (!values.isEmpty()) {
-        sql += QStringLiteral(" WHERE rowid = ?") + QString::number(values.size() + 1);
-        Statement& stmt = db_->cached(sql);
-        for (int i = 0; i < values.size(); ++i)
-            stmt.bind(i + 1, values[i]);
-        stmt.bind(int(values.size()) + 1, rows_[size_t(position_)]);
-        stmt.run();
-        stmt.reset();
-        if (db_->changes() == 0)
-            throw makeError(ErrRecordDeleted);
-    }
+    if (values.isEmpty())
+        return;
+    sql += QStringLiteral(" WHERE rowid = ?") + QString::number(values.size() + 1);
+    Statement& stmt = db_->cached(sql);
+    for (int i = 0; i < values.size(); ++i)
+        stmt.bind(i + 1, values[i]);
+    stmt.bind(int(values.size()) + 1, rows_[size_t(position_)]);
+    stmt.run();
+    stmt.reset();
+    if (db_->changes() == 0)
+        throw makeError(ErrRecordDeleted);
+}
+
+void RecordView::save() {
+    store();
     loadCurrent();
+}
+
+bool RecordView::stillHolds(const FieldTexts& decided) {
+    QString sql = QStringLiteral("SELECT ");
+    for (size_t i = 0; i < decided.size(); ++i) {
+        // Named as the file spells it: SQLite ignores the case of ASCII letters only.
+        const Field* field = findField(decided[i].first);
+        sql += (i ? QStringLiteral(", ") : QString()) +
+               quotedIdentifier(field ? field->name : decided[i].first);
+    }
+    sql += QStringLiteral(" FROM ") + quotedIdentifier(source_.table) +
+           QStringLiteral(" WHERE rowid = ?1");
+    Statement& stmt = db_->cached(sql);
+    stmt.bind(1, rows_[size_t(position_)]);
+    if (!stmt.step())
+        throw makeError(ErrRecordDeleted);
+    bool same = true;
+    for (size_t i = 0; i < decided.size() && same; ++i)
+        same = stmt.text(int(i)).compare(decided[i].second, Qt::CaseInsensitive) == 0;
+    stmt.reset();
+    return same;
+}
+
+bool RecordView::saveOnto(const FieldTexts& decided) {
+    if (isBOF() || isEOF())
+        throw makeError(ErrNoCurrentRecord);
+    // The write lock is taken before the check, so no other desk can change
+    // the record between the check and the save. The record is read again
+    // before the lock goes: the view then shows it as saved (what the journal
+    // tells), or as it stood when the check failed, not as another desk may
+    // change it a moment later.
+    Transaction transaction(*db_);
+    const bool holds = stillHolds(decided);
+    if (holds)
+        store();
+    loadCurrent();
+    if (holds)
+        transaction.commit();
+    return holds;
 }
 
 RecordView::Walk::Walk(RecordView& view) : view_(view) {

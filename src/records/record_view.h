@@ -8,6 +8,7 @@
 
 #include <QString>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace karvel {
@@ -50,6 +51,16 @@ class RecordView {
     // the record again. Fields another program changed meanwhile are kept.
     void save();
 
+    // Field names and their texts, as a decision read them.
+    using FieldTexts = std::vector<std::pair<QString, QString>>;
+    // Saves as save() does, but only onto the record the change was decided
+    // on: in one transaction, the fields named in `decided` are read again
+    // from the file and must still hold their texts (letter case aside).
+    // Otherwise nothing is saved, the record as it now stands becomes
+    // current, and the result is false. Either way the record is read again
+    // within the transaction.
+    bool saveOnto(const FieldTexts& decided);
+
     bool isOpen() const { return bool(db_); }
 
     // Closes the file; closing a view that is not open fails (error 3420).
@@ -87,6 +98,9 @@ class RecordView {
 
     void open();
     void loadCurrent();
+    // Writes the fields written since the record became current.
+    void store();
+    bool stillHolds(const FieldTexts& decided);
     Field& fieldRef(const QString& name);
     const Field* findField(const QString& name) const;
 

@@ -27,6 +27,14 @@ inline Row lentBook(const QString& number, const QString& title, const QString& 
     return row;
 }
 
+// Validates each reading in turn at a desk, as the reader's Enter does.
+inline void readAt(AppContext& ctx, DeskState& desk, std::initializer_list<QString> readings) {
+    for (const QString& reading : readings) {
+        desk.Text1 = reading;
+        InterpretReading(ctx, desk);
+    }
+}
+
 class LoanDeskTest : public ::testing::Test {
   protected:
     LoanDeskTest() {
@@ -65,18 +73,16 @@ class LoanDeskTest : public ::testing::Test {
               {"prénom", "Paul"},
               {"emprunt", ""},
               {"datedernieremprunt", "01/01/2026"}}});
-        t.ctx.dataFolder = school.data();
-        t.ctx.pupilsFolder = school.pupils();
-        t.ctx.loanLimits = {"2", "0", "15"};
+        place(t.ctx);
     }
 
-    // Validates each reading in turn, as the reader's Enter does.
-    void read(std::initializer_list<QString> readings) {
-        for (const QString& reading : readings) {
-            desk.Text1 = reading;
-            InterpretReading(t.ctx, desk);
-        }
+    // Binds a desk to the school's folders, with its limits.
+    void place(AppContext& ctx) const {
+        ctx.dataFolder = school.data();
+        ctx.pupilsFolder = school.pupils();
+        ctx.loanLimits = {"2", "0", "15"};
     }
+    void read(std::initializer_list<QString> readings) { readAt(t.ctx, desk, readings); }
     QString doc(const QString& number, const QString& field) const {
         return SchoolFolder::value(school.catalogue(), "vok", "inventaire", number, field);
     }
