@@ -8,6 +8,7 @@
 
 #include <QFile>
 #include <gtest/gtest.h>
+#include <iostream>
 
 using namespace karvel;
 using namespace karvel::test;
@@ -101,7 +102,11 @@ TEST(Repair, RecoversIntactTablesAndKeepsTheDamagedOriginal) {
 
     const RepairReport report = repairDatabase(path);
     EXPECT_EQ(report.outcome, RepairReport::Outcome::Repaired);
-    EXPECT_GE(report.unreadableStretches, 1);
+    ASSERT_EQ(report.tables.size(), 2u);
+    EXPECT_EQ(report.tables[0].name, "membres");
+    EXPECT_EQ(report.tables[0].recovered, 250);
+    EXPECT_EQ(report.tables[0].claimed, 250);
+    EXPECT_EQ(report.tables[1].claimed, std::nullopt) << "damaged pages cannot be counted";
     QFile kept(report.keptAs);
     ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
     EXPECT_EQ(kept.readAll(), damagedBytes) << "the damaged original is kept whole";
@@ -115,6 +120,7 @@ TEST(Repair, RecoversIntactTablesAndKeepsTheDamagedOriginal) {
         return stmt->integer(0);
     };
     EXPECT_EQ(count("membres"), 250) << "every row of the intact table";
+    EXPECT_EQ(count("extérieurs"), report.tables[1].recovered);
     EXPECT_GT(count("extérieurs"), 2900) << "only the rows of the damaged pages are lost";
     EXPECT_LT(count("extérieurs"), 3000);
     auto unique = repaired.prepare("SELECT count(*) FROM sqlite_master WHERE type = 'index'");
@@ -122,10 +128,12 @@ TEST(Repair, RecoversIntactTablesAndKeepsTheDamagedOriginal) {
     EXPECT_EQ(unique->integer(0), 1) << "the key's index is rebuilt";
 }
 
-TEST(Repair, MissingSkippedJetAndUnreadableFilesLeftAlone) {
+TEST(Repair, MissingSkippedSoundJetAndUnreadableFilesLeftAlone) {
     SchoolFolder school;
     EXPECT_EQ(repairDatabase(school.data() + "/ABSENT.MDB").outcome,
               RepairReport::Outcome::Missing);
+    EXPECT_EQ(repairDatabase(school.pupilsFile()).outcome, RepairReport::Outcome::Healthy);
+    EXPECT_FALSE(QFile::exists(school.pupilsFile() + ".endommagé"));
 
     QByteArray jet(1024, '\0');
     jet.replace(4, 15, "Standard Jet DB");
@@ -139,7 +147,7 @@ TEST(Repair, MissingSkippedJetAndUnreadableFilesLeftAlone) {
     ASSERT_TRUE(garbage.open(QIODevice::WriteOnly | QIODevice::Truncate));
     garbage.write(QByteArray(4096, 'g'));
     garbage.close();
-    EXPECT_THROW(repairDatabase(school.members()), KarvelError);
+    EXPECT_EQ(repairDatabase(school.members()).outcome, RepairReport::Outcome::Unrepairable);
     ASSERT_TRUE(garbage.open(QIODevice::ReadOnly));
     EXPECT_EQ(garbage.readAll(), QByteArray(4096, 'g'));
     EXPECT_FALSE(QFile::exists(school.members() + ".endommagé"));
@@ -155,13 +163,65 @@ TEST(ExplainError, RepairOfferAnsweredYesRepairsTheDataFolderFiles) {
     t.dialogs.answers = {AnswerOk, AnswerYes, AnswerOk};
     EXPECT_EQ(ExplainError(t.ctx, makeError(ErrDatabaseDamaged, "MEMBRES.MDB")),
               ErrorOutcome::Resume);
-    ASSERT_EQ(t.dialogs.shown.size(), 3u) << "damage, question, damage again";
-    EXPECT_EQ(t.dialogs.shown[2].text, t.dialogs.shown[0].text);
+    ASSERT_EQ(t.dialogs.shown.size(), 3u) << "damage, question, damage and what was done";
+    EXPECT_TRUE(t.dialogs.shown[2].text.startsWith(t.dialogs.shown[0].text + "\n\n"));
+    EXPECT_TRUE(t.dialogs.shown[2].text.contains(
+        "MEMBRES.MDB : réparé. L'original endommagé est gardé sous le nom MEMBRES.MDB.endommagé.\n"
+        "    table membres — lignes récupérées : 250 sur 250 comptées par le fichier endommagé\n"))
+        << t.dialogs.shown[2].text.toStdString();
+    EXPECT_TRUE(t.dialogs.shown[2].text.contains("VOK.MDB : intact, laissé tel quel."));
     EXPECT_EQ(t.ctx.answer, AnswerYes);
     EXPECT_TRUE(QFile::exists(school.members() + ".endommagé"));
-    EXPECT_TRUE(QFile::exists(school.catalogue() + ".endommagé")) << "every file is rebuilt";
+    EXPECT_FALSE(QFile::exists(school.catalogue() + ".endommagé")) << "a sound file is untouched";
     EXPECT_FALSE(QFile::exists(school.data() + "/COTATION.MDB")) << "a missing file is skipped";
     EXPECT_EQ(Database(school.members()).integrityCheck(), "ok");
+}
+
+// A catalogue cut at half is repaired from the pages it still has, although
+// SQLite cannot read it; a garbage pupils file before it does not stop that
+// repair, and is kept as it is while the program ends.
+TEST(ExplainError, RepairGoesOnPastAFileItCannotRepair) {
+    SchoolFolder school;
+    std::vector<Row> documents;
+    for (int i = 1; i <= 2000; ++i)
+        documents.push_back({{"inventaire", QString("%1").arg(i, 5, 10, QChar('0'))},
+                             {"titre", QString("Titre %1 ").arg(i) + QString(60, 'x')}});
+    SchoolFolder::insert(school.catalogue(), "vok", documents);
+    QFile catalogue(school.catalogue());
+    ASSERT_TRUE(catalogue.resize(catalogue.size() / 2));
+    QFile pupils(school.pupilsFile());
+    ASSERT_TRUE(pupils.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    pupils.write(QByteArray(8192, 'g'));
+    pupils.close();
+
+    TestContext t;
+    t.ctx.dataFolder = school.data();
+    t.ctx.pupilsFolder = school.pupils();
+    t.dialogs.answers = {AnswerOk, AnswerYes, AnswerOk};
+    EXPECT_EQ(ExplainError(t.ctx, makeError(ErrDatabaseDamaged, "VOK.MDB")),
+              ErrorOutcome::EndProgram);
+    ASSERT_EQ(t.dialogs.shown.size(), 3u);
+    const QString& summary = t.dialogs.shown[2].text;
+    EXPECT_TRUE(summary.contains("LEMAVORI.MDB : aucune table n'a pu y être lue ; le fichier est "
+                                 "laissé tel quel."));
+    EXPECT_TRUE(summary.endsWith("KarVel ne peut pas fonctionner sans LEMAVORI.MDB et va "
+                                 "s'arrêter : remettez en place une copie de sauvegarde de ce "
+                                 "fichier (voir sa note .TXT dans le dossier des données)."));
+    ASSERT_TRUE(pupils.open(QIODevice::ReadOnly));
+    EXPECT_EQ(pupils.readAll(), QByteArray(8192, 'g'));
+    EXPECT_FALSE(QFile::exists(school.pupilsFile() + ".endommagé"));
+
+    Database repaired(school.catalogue());
+    EXPECT_EQ(repaired.integrityCheck(), "ok");
+    auto count = repaired.prepare("SELECT count(*) FROM vok");
+    count->step();
+    EXPECT_GT(count->integer(0), 900) << "the rows of the pages left";
+    EXPECT_TRUE(summary.contains(QString("    table vok — lignes récupérées : %1 (le fichier "
+                                         "endommagé ne permettait plus de les compter)")
+                                     .arg(count->integer(0))))
+        << summary.toStdString();
+    std::cout << "catalogue cut at half: " << count->integer(0) << " of 2000 documents recovered"
+              << std::endl;
 }
 
 } // namespace

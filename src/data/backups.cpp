@@ -164,9 +164,13 @@ void RemoveLeftovers(const QString& dataFolder) {
     static const QRegularExpression backupOrNote(
         QStringLiteral(R"(^(VOK|MAV|MBRS)_\d\d\.(BAK|TXT)$)"),
         QRegularExpression::CaseInsensitiveOption);
+    // A repair killed midway leaves its copy beside the database it repaired.
     removeLeftoverTemporaries(dataFolder, [](const QString& target) {
         return backupOrNote.match(target).hasMatch() ||
-               target.compare(kSettingsFile, Qt::CaseInsensitive) == 0;
+               target.compare(kSettingsFile, Qt::CaseInsensitive) == 0 ||
+               target.compare(kCatalogueFile, Qt::CaseInsensitive) == 0 ||
+               target.compare(kMembersFile, Qt::CaseInsensitive) == 0 ||
+               target.compare(kCotationFile, Qt::CaseInsensitive) == 0;
     });
 }
 

@@ -7,6 +7,8 @@
 
 #include <QFileInfo>
 #include <algorithm>
+#include <optional>
+#include <vector>
 
 namespace karvel {
 
@@ -26,13 +28,98 @@ QString shellQuoted(const QString& path) {
     return QLatin1Char('\'') + escaped + QLatin1Char('\'');
 }
 
-void repairAll(AppContext& ctx) {
+struct FileRepair {
+    QString name;
+    RepairReport report;
+    std::optional<KarvelError> failure;
+};
+
+// Each file is repaired or reported on its own: one that cannot be repaired
+// does not stop the repair of the next.
+std::vector<FileRepair> repairAll(AppContext& ctx) {
     // No link may keep a file open while it is swapped for its repaired copy.
     ctx.views.closeAll();
+    std::vector<QString> paths;
     if (fileExistsIn(ctx.pupilsFolder, kPupilsFile))
-        repairDatabase(pathIn(ctx.pupilsFolder, kPupilsFile));
+        paths.push_back(pathIn(ctx.pupilsFolder, kPupilsFile));
     for (const QString& name : {kCatalogueFile, kMembersFile, kCotationFile})
-        repairDatabase(pathIn(ctx.dataFolder, name));
+        paths.push_back(pathIn(ctx.dataFolder, name));
+    std::vector<FileRepair> repairs;
+    for (const QString& path : paths) {
+        FileRepair repair{QFileInfo(path).fileName(), {}, std::nullopt};
+        try {
+            repair.report = repairDatabase(path);
+        } catch (const KarvelError& failure) {
+            repair.failure = failure;
+        }
+        repairs.push_back(repair);
+    }
+    return repairs;
+}
+
+QString tableLine(const RepairReport::Table& table) {
+    if (table.claimed)
+        return QStringLiteral(
+                   "    table %1 — lignes récupérées : %2 sur %3 comptées par le fichier endommagé")
+            .arg(table.name)
+            .arg(table.recovered)
+            .arg(*table.claimed);
+    return QStringLiteral(
+               "    table %1 — lignes récupérées : %2 (le fichier endommagé ne permettait plus de les compter)")
+        .arg(table.name)
+        .arg(table.recovered);
+}
+
+// What the repair did to each file; `lost` receives the files KarVel cannot
+// work without and that stay unreadable.
+QString repairSummary(const std::vector<FileRepair>& repairs, QStringList& lost) {
+    QStringList lines;
+    for (const FileRepair& repair : repairs) {
+        const bool needed = repair.name.compare(kCotationFile, Qt::CaseInsensitive) != 0;
+        if (repair.failure) {
+            lines
+                << QStringLiteral(
+                       "%1 : la réparation a échoué (erreur %2 : %3) ; le fichier est laissé tel quel.")
+                       .arg(repair.name)
+                       .arg(repair.failure->number())
+                       .arg(repair.failure->description());
+            if (needed)
+                lost << repair.name;
+            continue;
+        }
+        switch (repair.report.outcome) {
+        case RepairReport::Outcome::Repaired:
+            lines << QStringLiteral("%1 : réparé. L'original endommagé est gardé sous le nom %2.")
+                         .arg(repair.name, QFileInfo(repair.report.keptAs).fileName());
+            for (const RepairReport::Table& table : repair.report.tables)
+                lines << tableLine(table);
+            break;
+        case RepairReport::Outcome::Healthy:
+            lines << QStringLiteral("%1 : intact, laissé tel quel.").arg(repair.name);
+            break;
+        case RepairReport::Outcome::NotOurs:
+            lines
+                << QStringLiteral(
+                       "%1 : base créée sous Windows (Microsoft Jet ou Access), laissée telle quelle.")
+                       .arg(repair.name);
+            break;
+        case RepairReport::Outcome::Unrepairable:
+            lines << QStringLiteral(
+                         "%1 : aucune table n'a pu y être lue ; le fichier est laissé tel quel.")
+                         .arg(repair.name);
+            if (needed)
+                lost << repair.name;
+            break;
+        case RepairReport::Outcome::Missing:
+            break;
+        }
+    }
+    for (const QString& name : lost)
+        lines
+            << QStringLiteral(
+                   "KarVel ne peut pas fonctionner sans %1 et va s'arrêter : remettez en place une copie de sauvegarde de ce fichier (voir sa note .TXT dans le dossier des données).")
+                   .arg(name);
+    return lines.join(QLatin1Char('\n'));
 }
 
 } // namespace
@@ -121,13 +208,13 @@ ErrorOutcome ExplainError(AppContext& ctx, const KarvelError& error) {
             QStringLiteral("Voulez-vous que «La V.O.K.» essaie de les réparer ?"), Buttons::YesNo);
         if (ctx.answer != AnswerYes)
             return ErrorOutcome::EndProgram;
-        try {
-            repairAll(ctx);
-        } catch (const KarvelError& failure) {
-            ShowStandardError(ctx, failure);
+        {
+            QStringList lost;
+            const QString summary = repairSummary(repairAll(ctx), lost);
+            ctx.dialogs.message(Icon::Critical, kProgramCaption,
+                                kDamagedText + QStringLiteral("\n\n") + summary);
+            return lost.isEmpty() ? ErrorOutcome::Resume : ErrorOutcome::EndProgram;
         }
-        ctx.dialogs.message(Icon::Critical, kProgramCaption, kDamagedText);
-        return ErrorOutcome::Resume;
     default:
         ctx.dialogs.message(Icon::Critical, kProgramCaption,
                             explanationText(error.number(), error.description()));

@@ -1,111 +1,94 @@
 #include "data/repair.h"
 
+#include "platform/files.h"
 #include "platform/sqlite_db.h"
+#include "platform/sqlite_pages.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
 #include <cstdio>
-#include <limits>
-#include <optional>
-#include <vector>
+#include <sqlite3.h>
+#include <sqlite3recover.h>
 
 namespace karvel {
 
 namespace {
 
-struct SchemaEntry {
-    QString type;
-    QString name;
-    QString sql;
-};
-
-std::vector<SchemaEntry> readSchema(Database& source) {
-    std::vector<SchemaEntry> entries;
-    auto stmt = source.prepare(QStringLiteral(
-        "SELECT type, name, sql FROM sqlite_master WHERE sql IS NOT NULL AND name NOT LIKE "
-        "'sqlite_%' ORDER BY CASE type WHEN 'table' THEN 0 ELSE 1 END"));
+QStringList tableNames(Database& db) {
+    QStringList names;
+    auto stmt = db.prepare(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' "
+                                          "AND name NOT LIKE 'sqlite_%' ORDER BY rowid"));
     while (stmt->step())
-        entries.push_back({stmt->text(0), stmt->text(1), stmt->text(2)});
-    return entries;
+        names << stmt->text(0);
+    return names;
 }
 
-// Copies the rows of one table in rowid order. A damaged page stops a scan;
-// the copy then seeks further and further past it, and reads back down from
-// where the reading could start again, so that only the rows of unreadable
-// pages are lost.
-void copyTable(Database& source, Database& target, const QString& table, RepairReport& report) {
-    const QString name = quotedIdentifier(table);
-    QString columns = QStringLiteral("rowid");
-    QString placeholders = QStringLiteral("?1");
-    int count = 0;
-    {
-        auto probe = source.prepare(QStringLiteral("SELECT * FROM ") + name + " LIMIT 0");
-        count = probe->columnCount();
-        for (int c = 0; c < count; ++c) {
-            columns += QStringLiteral(", ") + quotedIdentifier(probe->columnName(c));
-            placeholders += QStringLiteral(", ?") + QString::number(c + 2);
-        }
-    }
-    auto insert =
-        target.prepare(QStringLiteral("INSERT OR IGNORE INTO ") + name + QLatin1Char('(') +
-                       columns + QStringLiteral(") VALUES (") + placeholders + QLatin1Char(')'));
+qint64 rowCount(Database& db, const QString& table) {
+    auto stmt = db.prepare(QStringLiteral("SELECT count(*) FROM ") + quotedIdentifier(table));
+    stmt->step();
+    return stmt->integer(0);
+}
 
-    // Reads rows past `from` in the direction of `order`, copying each one;
-    // `last` is the last rowid read. True when the scan reached the end.
-    auto scan = [&](const char* order, std::optional<qint64> from, std::optional<qint64>& last) {
-        const bool ascending = qstrcmp(order, "ASC") == 0;
-        QString sql = QStringLiteral("SELECT rowid, * FROM ") + name;
-        if (from)
-            sql += ascending ? QStringLiteral(" WHERE rowid > ?1")
-                             : QStringLiteral(" WHERE rowid < ?1");
-        sql += QStringLiteral(" ORDER BY rowid ") + QLatin1String(order);
-        try {
-            auto row = source.prepare(sql);
-            if (from)
-                row->bind(1, *from);
-            while (row->step()) {
-                last = row->integer(0);
-                insert->reset();
-                insert->bind(1, *last);
-                for (int c = 0; c < count; ++c) {
-                    if (!row->isNull(c + 1))
-                        insert->bind(c + 2, row->text(c + 1));
-                }
-                insert->run();
-                report.rowsCopied += target.changes();
+bool isSound(const QString& path) {
+    try {
+        Database db(path, Database::Mode::ReadOnly);
+        return db.integrityCheck() == QLatin1String("ok") && !tableNames(db).isEmpty();
+    } catch (const KarvelError&) {
+        return false;
+    }
+}
+
+// What the damaged file still tells of each table's rows; a table whose
+// pages cannot all be read has no count.
+std::vector<RepairReport::Table> countsClaimed(const QString& path) {
+    std::vector<RepairReport::Table> tables;
+    try {
+        Database db(path, Database::Mode::ReadOnly);
+        // A damaged schema entry must not hide the tables that are sound.
+        db.exec(QStringLiteral("PRAGMA writable_schema = ON"));
+        for (const QString& name : tableNames(db)) {
+            RepairReport::Table table{name, 0, std::nullopt};
+            try {
+                table.claimed = rowCount(db, name);
+            } catch (const KarvelError&) {
             }
-            return true;
-        } catch (const KarvelError&) {
-            return false;
+            tables.push_back(table);
         }
-    };
-
-    std::optional<qint64> last;
-    if (scan("ASC", std::nullopt, last))
-        return;
-    ++report.unreadableStretches;
-    qint64 base = last.value_or(0);
-    qint64 step = 1;
-    while (step < (qint64(1) << 40)) {
-        std::optional<qint64> reached;
-        const bool complete = scan("ASC", base + step, reached);
-        if (!reached && !complete) {
-            step *= 2;
-            continue;
-        }
-        // Reading started again after base + step: take back the rows of
-        // good pages just below it.
-        std::optional<qint64> below;
-        scan("DESC", base + step + 1, below);
-        // A damaged page may also yield rows out of order: go on only while
-        // the reading moves forward.
-        if (complete || *reached <= base)
-            return;
-        ++report.unreadableStretches;
-        base = *reached;
-        step = 1;
+    } catch (const KarvelError&) {
     }
+    return tables;
+}
+
+// Writes into `target` (an empty file) what SQLite's recovery finds in
+// `path`; false when the file holds nothing SQLite can take for a database.
+bool recoverInto(const QString& path, const QString& target) {
+    sqlite3* input = nullptr;
+    int rc =
+        sqlite3_open_v2(QFile::encodeName(path).constData(), &input, SQLITE_OPEN_READONLY, nullptr);
+    QString message;
+    if (rc == SQLITE_OK)
+        rc = registerPageTable(input);
+    if (rc == SQLITE_OK) {
+        sqlite3_recover* recover =
+            sqlite3_recover_init(input, "main", QFile::encodeName(target).constData());
+        if (!recover) {
+            rc = SQLITE_NOMEM;
+        } else {
+            rc = sqlite3_recover_run(recover);
+            if (rc != SQLITE_OK && sqlite3_recover_errmsg(recover))
+                message = QString::fromUtf8(sqlite3_recover_errmsg(recover));
+            sqlite3_recover_finish(recover);
+        }
+    } else if (input) {
+        message = QString::fromUtf8(sqlite3_errmsg(input));
+    }
+    sqlite3_close(input);
+    if (rc == SQLITE_NOTADB)
+        return false;
+    if (rc != SQLITE_OK)
+        throw errorFromSqlite(rc, path, message);
+    return true;
 }
 
 QString keptName(const QString& path) {
@@ -113,6 +96,11 @@ QString keptName(const QString& path) {
     for (int n = 2; QFileInfo::exists(candidate); ++n)
         candidate = path + QStringLiteral(".endommagé-") + QString::number(n);
     return candidate;
+}
+
+void removeWithJournal(const QString& path) {
+    QFile::remove(path);
+    QFile::remove(path + QStringLiteral("-journal"));
 }
 
 } // namespace
@@ -125,47 +113,50 @@ RepairReport repairDatabase(const QString& path) {
         report.outcome = RepairReport::Outcome::NotOurs;
         return report;
     }
+    if (isSound(path)) {
+        report.outcome = RepairReport::Outcome::Healthy;
+        return report;
+    }
 
-    const QString temporary = path + QStringLiteral(".réparation");
-    QFile::remove(temporary);
+    report.tables = countsClaimed(path);
+    const QString temporary = createTemporaryFor(path);
     try {
-        Database source(path, Database::Mode::ReadOnly);
-        const std::vector<SchemaEntry> schema = readSchema(source);
-        Database target(temporary, Database::Mode::Create);
-        target.exec(QStringLiteral("BEGIN"));
-        for (const SchemaEntry& entry : schema) {
-            if (entry.type == QLatin1String("table"))
-                target.exec(entry.sql);
+        if (!recoverInto(path, temporary)) {
+            removeWithJournal(temporary);
+            report.tables.clear();
+            report.outcome = RepairReport::Outcome::Unrepairable;
+            return report;
         }
-        for (const SchemaEntry& entry : schema) {
-            if (entry.type == QLatin1String("table"))
-                copyTable(source, target, entry.name, report);
-        }
-        for (const SchemaEntry& entry : schema) {
-            if (entry.type == QLatin1String("index") || entry.type == QLatin1String("view") ||
-                entry.type == QLatin1String("trigger")) {
-                try {
-                    target.exec(entry.sql);
-                } catch (const KarvelError&) {
-                    // Rows that break a unique index stay: an index is rebuilt, data is not.
-                }
-            }
-        }
-        target.exec(QStringLiteral("COMMIT"));
-        const QString check = target.integrityCheck();
-        if (check != QLatin1String("ok"))
+        Database repaired(temporary, Database::Mode::ReadOnly);
+        if (repaired.integrityCheck() != QLatin1String("ok"))
             throw makeError(ErrDatabaseDamaged, QFileInfo(path).fileName());
+        std::vector<RepairReport::Table> tables;
+        for (const QString& name : tableNames(repaired)) {
+            RepairReport::Table table{name, rowCount(repaired, name), std::nullopt};
+            for (const RepairReport::Table& claimed : report.tables) {
+                if (claimed.name == name)
+                    table.claimed = claimed.claimed;
+            }
+            tables.push_back(table);
+        }
+        report.tables = std::move(tables);
     } catch (...) {
-        QFile::remove(temporary);
-        QFile::remove(temporary + QStringLiteral("-journal"));
+        removeWithJournal(temporary);
         throw;
+    }
+    if (report.tables.empty()) {
+        // Nothing could be found: the file stays as it is, for someone who can
+        // do more with it than an empty database would.
+        removeWithJournal(temporary);
+        report.outcome = RepairReport::Outcome::Unrepairable;
+        return report;
     }
 
     // The original stays, under a name that says what it is; its journal goes
     // with it, since it belongs to the old file and must not be played on the new one.
     report.keptAs = keptName(path);
     if (!QFile::copy(path, report.keptAs)) {
-        QFile::remove(temporary);
+        removeWithJournal(temporary);
         throw makeError(ErrPermissionDenied, report.keptAs);
     }
     const QString journal = path + QStringLiteral("-journal");
@@ -173,8 +164,9 @@ RepairReport repairDatabase(const QString& path) {
         QFile::rename(journal, report.keptAs + QStringLiteral("-journal"));
     if (::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(path).constData()) !=
         0) {
-        QFile::remove(temporary);
-        throw errorFromErrno(errno, path);
+        const int error = errno;
+        removeWithJournal(temporary);
+        throw errorFromErrno(error, path);
     }
     report.outcome = RepairReport::Outcome::Repaired;
     return report;
