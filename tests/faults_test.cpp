@@ -698,6 +698,29 @@ qint64 pageSize(const QString& path) {
     return size->integer(0);
 }
 
+// A backup restored as its note says, by putting a copy in the catalogue's
+// place while the desk runs: the desk goes on with the restored file and
+// writes nothing to the old one, which another program may still hold.
+TEST_F(Faults, CatalogueReplacedWhileTheDeskRuns) {
+    const QStringList docs = lendable(2);
+    read(t.ctx, {"EMPRUNT", "ECO-00005", "DOC-" + docs[0]});
+    ASSERT_EQ(doc(docs[0], "emprunté"), "O");
+
+    const QString restored = inData("VOK_07.BAK");
+    ASSERT_TRUE(QFile::copy(catalogue(), restored));
+    const QString old = inData("VOK.MDB.ancien");
+    ASSERT_TRUE(QFile::rename(catalogue(), old));
+    ASSERT_TRUE(QFile::rename(restored, catalogue()));
+    ++injected;
+    const QByteArray oldBytes = contents(old);
+
+    read(t.ctx, {"DOC-" + docs[1], "RESTITUTION", "DOC-" + docs[0]});
+    EXPECT_EQ(texts(), QStringList()) << "no error";
+    EXPECT_EQ(doc(docs[1], "emprunteur"), "00005") << "the loan went to the restored file";
+    EXPECT_EQ(doc(docs[0], "emprunté"), "N");
+    EXPECT_EQ(contents(old), oldBytes);
+}
+
 TEST_F(Faults, CatalogueDamagedBeforeStartUpIsRepaired) {
     const auto pages = tablePages(catalogue());
     const qint64 size = pageSize(catalogue());

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <cerrno>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 namespace karvel {
 
@@ -184,6 +185,11 @@ Database::Database(const QString& path, Mode mode) : path_(path) {
             exec(QStringLiteral("PRAGMA journal_mode=DELETE"));
         exec(QStringLiteral("PRAGMA synchronous=FULL"));
         exec(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+        struct stat opened {};
+        if (::stat(QFile::encodeName(path).constData(), &opened) == 0) {
+            device_ = opened.st_dev;
+            inode_ = opened.st_ino;
+        }
     } catch (...) {
         cache_.clear();
         sqlite3_close_v2(db_);
@@ -295,6 +301,12 @@ Transaction::~Transaction() {
 void Transaction::commit() {
     db_.exec(QStringLiteral("COMMIT"));
     open_ = false;
+}
+
+bool Database::replacedOnDisk() const {
+    struct stat now {};
+    return ::stat(QFile::encodeName(path_).constData(), &now) != 0 || now.st_dev != device_ ||
+           now.st_ino != inode_;
 }
 
 QString Database::integrityCheck() {

@@ -67,6 +67,10 @@ class Database {
     // any other names the target.
     void backupTo(Database& target);
 
+    // True when the file under this name is no longer the one opened: put in
+    // its place by a rename (a backup restored while KarVel runs), or removed.
+    bool replacedOnDisk() const;
+
     // Throws the error of a result code, unless it is a success code.
     void check(int rc, const char* context = nullptr) const;
     sqlite3* handle() const { return db_; }
@@ -74,6 +78,9 @@ class Database {
   private:
     QString path_;
     sqlite3* db_ = nullptr;
+    // The file opened, as the system knows it.
+    quint64 device_ = 0;
+    quint64 inode_ = 0;
     std::map<QString, std::unique_ptr<Statement>> cache_;
 };
 

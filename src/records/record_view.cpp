@@ -3,6 +3,7 @@
 #include "platform/sqlite_db.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace karvel {
 
@@ -30,7 +31,25 @@ void RecordView::open() {
         db_ = std::make_unique<Database>(path_);
 }
 
+void RecordView::followReplacement() {
+    if (!db_ || !db_->replacedOnDisk())
+        return;
+    const qint64 row = isBOF() || isEOF() ? -1 : rows_[size_t(position_)];
+    std::vector<Field> written;
+    std::copy_if(fields_.begin(), fields_.end(), std::back_inserter(written),
+                 [](const Field& field) { return field.written; });
+    refresh();
+    if (row < 0)
+        return;
+    position_ = std::find(rows_.begin(), rows_.end(), row) - rows_.begin();
+    loadCurrent();
+    for (const Field& field : written)
+        rewriteField(field.name, field.value);
+}
+
 void RecordView::refresh() {
+    if (db_ && db_->replacedOnDisk())
+        db_.reset();
     open();
     std::vector<qint64> rows;
     Statement& stmt = db_->cached(source_.sql);
@@ -177,6 +196,7 @@ void RecordView::store() {
 }
 
 void RecordView::save() {
+    followReplacement();
     store();
     loadCurrent();
 }
@@ -203,6 +223,7 @@ bool RecordView::stillHolds(const FieldTexts& decided) {
 }
 
 bool RecordView::saveOnto(const FieldTexts& decided) {
+    followReplacement();
     if (isBOF() || isEOF())
         throw makeError(ErrNoCurrentRecord);
     // The write lock is taken before the check, so no other desk can change
@@ -221,6 +242,7 @@ bool RecordView::saveOnto(const FieldTexts& decided) {
 }
 
 RecordView::Walk::Walk(RecordView& view) : view_(view) {
+    view_.followReplacement();
     view_.open();
     db_ = view_.db_.get();
     db_->exec(QStringLiteral("BEGIN"));

@@ -97,6 +97,10 @@ class RecordView {
     };
 
     void open();
+    // A file put in the place of the one open (a backup restored while
+    // KarVel runs) is opened in its turn, on the same record with the same
+    // fields written: nothing goes to the old file, which is gone.
+    void followReplacement();
     void loadCurrent();
     // Writes the fields written since the record became current.
     void store();
