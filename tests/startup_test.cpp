@@ -189,4 +189,20 @@ TEST_F(StartupTest, DamagedCatalogueRefusedRepairEndsTheProgram) {
     EXPECT_EQ(t.ctx.answer, AnswerNo);
 }
 
+// A catalogue of no bytes (a copy cut short) is a damaged file, not an empty
+// catalogue to run on: nothing can be recovered, so start-up ends in one
+// message after the repair, the file left as it was.
+TEST_F(StartupTest, EmptyCatalogueCannotBeRepairedAndEndsTheProgram) {
+    QFile file(school.catalogue());
+    ASSERT_TRUE(file.resize(0));
+    t.dialogs.answers = {AnswerOk, AnswerYes, AnswerOk};
+    ASSERT_EQ(start(), StartupResult::EndProgram);
+    ASSERT_EQ(t.dialogs.shown.size(), 3u);
+    EXPECT_TRUE(t.dialogs.shown[2].text.contains(
+        "VOK.MDB : aucune table n'a pu y être lue ; le fichier est laissé tel quel."));
+    EXPECT_TRUE(t.dialogs.shown[2].text.contains("KarVel ne peut pas fonctionner sans VOK.MDB"));
+    EXPECT_EQ(QFileInfo(school.catalogue()).size(), 0);
+    EXPECT_FALSE(QFile::exists(school.catalogue() + ".endommagé"));
+}
+
 } // namespace

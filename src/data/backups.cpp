@@ -74,7 +74,7 @@ std::optional<QString> copyChecked(const BackupSource& source, const QString& so
     try {
         Database from(sourcePath, Database::Mode::ReadOnly);
         temporary = createTemporaryFor(backup);
-        Database to(temporary);
+        Database to(temporary, Database::Mode::Create);
         // A copy that fails is thrown away whole, so it needs no journal; it
         // reaches the disk once, before its rename.
         to.exec(QStringLiteral("PRAGMA journal_mode=OFF"));

@@ -149,6 +149,11 @@ bool Statement::isNull(int column) const {
 Database::Database(const QString& path, Mode mode) : path_(path) {
     if (mode != Mode::Create && !QFileInfo(path).isFile())
         throw KarvelError(ErrDatabaseNotFound, errorDescription(ErrDatabaseNotFound, path), path);
+    // SQLite takes a file of no bytes for an empty database; as a data file
+    // it is one whose copy or write was cut short.
+    if (mode != Mode::Create && QFileInfo(path).size() == 0)
+        throw KarvelError(ErrDatabaseDamaged,
+                          errorDescription(ErrDatabaseDamaged, QFileInfo(path).fileName()), path);
     if (mode != Mode::Create && isJetDatabaseFile(path))
         throw KarvelError(ErrUnrecognisedFormat,
                           errorDescription(ErrUnrecognisedFormat, QFileInfo(path).fileName()),
