@@ -316,6 +316,16 @@ TEST_F(Faults, DataFolderTheUserCannotWriteTo) {
         EXPECT_TRUE(MakeBackups(t.ctx).isEmpty());
         t.ctx.layout.Text1 = "12";
         EXPECT_FALSE(SaveSettings(t.ctx));
+        // A database its user may not read is not "opened by another program".
+        const QFile::Permissions own = QFileInfo(members()).permissions();
+        QFile::setPermissions(members(), {});
+        try {
+            Database db(members());
+            ADD_FAILURE() << "opened";
+        } catch (const KarvelError& error) {
+            EXPECT_EQ(error.number(), ErrPermissionDenied);
+        }
+        QFile::setPermissions(members(), own);
     }
     QFile::setPermissions(data(), open);
     const QStringList shown = texts();

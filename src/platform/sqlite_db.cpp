@@ -4,8 +4,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
+#include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace karvel {
 
@@ -56,6 +58,11 @@ KarvelError errorFromSqlite(int rc, const QString& path, const QString& message)
         if (!QFileInfo::exists(path))
             return KarvelError(ErrDatabaseNotFound, errorDescription(ErrDatabaseNotFound, path),
                                path);
+        // A file its user may not open is not one another program holds.
+        if (::faccessat(AT_FDCWD, QFile::encodeName(path).constData(), R_OK | W_OK, AT_EACCESS) !=
+                0 &&
+            errno == EACCES)
+            return KarvelError(ErrPermissionDenied, errorDescription(ErrPermissionDenied), path);
         return KarvelError(ErrDatabaseInUse, errorDescription(ErrDatabaseInUse, name), path);
     case SQLITE_PERM:
     case SQLITE_READONLY:
