@@ -21,11 +21,6 @@ using namespace karvel::test;
 
 namespace {
 
-QByteArray contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<absent>");
-}
-
 qint64 rowCount(const QString& path, const QString& table) {
     Database db(path, Database::Mode::ReadOnly);
     auto stmt = db.prepare("SELECT count(*) FROM \"" + table + "\"");

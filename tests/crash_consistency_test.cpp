@@ -193,11 +193,12 @@ QString withoutLeakCheckCutShort(const QString& errors) {
 // Runs a session, killed with SIGKILL `killAfterMs` after it starts, or
 // after it prints `mark` when one is given, unless it ends first.
 RunOutcome runSession(const QString& data, quint64 seed, int visits, int killAfterMs,
-                      const QByteArray& mark = {}) {
+                      const QByteArray& mark = {}, const QStringList& extra = {}) {
     QProcess session;
-    session.start(
-        QStringLiteral(KARVEL_DESK_SESSION),
-        {data, QString::number(seed), QString::number(visits), kDay.toString(Qt::ISODate)});
+    session.start(QStringLiteral(KARVEL_DESK_SESSION),
+                  QStringList{data, QString::number(seed), QString::number(visits),
+                              kDay.toString(Qt::ISODate)} +
+                      extra);
     RunOutcome outcome;
     if (!session.waitForStarted(10000)) {
         outcome.errors = QStringLiteral("did not start");
@@ -358,6 +359,61 @@ TEST(CrashConsistency, QuitBackupsKilledAtAnyMoment) {
               << replaced << " backups replaced whole; a quit takes " << first.msAfterMark << " ms)"
               << std::endl;
     ::testing::Test::RecordProperty("quit_backups_killed", kills);
+}
+
+// Repairs of a cut catalogue killed at any moment: the catalogue is then
+// the damaged file, untouched, or the repaired one with the damaged file
+// kept beside it whole.
+TEST(CrashConsistency, RepairKilledAtAnyMoment) {
+    constexpr int kRepairKills = 30;
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    CrashRun files(dir.path() + QStringLiteral("/ECOLE"));
+    const QString catalogue = files.catalogue();
+    const QString kept = catalogue + QStringLiteral(".endommagé");
+    {
+        QFile cut(catalogue);
+        ASSERT_TRUE(cut.resize(cut.size() * 3 / 5));
+    }
+    const QByteArray damaged = contents(catalogue);
+    const auto putBackDamaged = [&] {
+        QFile::remove(kept);
+        QFile::remove(catalogue);
+        QFile file(catalogue);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(damaged);
+    };
+
+    // A repair left to its end tells how long one takes and what it recovers.
+    const RunOutcome first = runSession(files.data(), 1, 0, 60000, "repairing\n", {"repair"});
+    ASSERT_FALSE(first.killed);
+    const QByteArray repaired = fingerprint(catalogue);
+    ASSERT_EQ(contents(kept), damaged);
+
+    std::mt19937_64 random(20261208);
+    int kills = 0, untouched = 0;
+    for (int run = 1; kills < kRepairKills && run < 3 * kRepairKills; ++run) {
+        putBackDamaged();
+        const int killAfter = int(random() % quint64(first.msAfterMark * 3 / 2 + 1));
+        const RunOutcome outcome = runSession(files.data(), random(), 0, killAfter, {}, {"repair"});
+        kills += outcome.killed;
+        if (contents(catalogue) == damaged) {
+            ++untouched;
+            continue;
+        }
+        try {
+            EXPECT_EQ(fingerprint(catalogue), repaired) << "run " << run;
+        } catch (const KarvelError& error) {
+            ADD_FAILURE() << "run " << run << ": " << error.what();
+        }
+        EXPECT_EQ(contents(kept), damaged) << "run " << run << ": the damaged file is not kept";
+        if (::testing::Test::HasFailure())
+            return;
+    }
+    EXPECT_EQ(kills, kRepairKills);
+    std::cout << "repairs killed: " << kills << " (" << untouched
+              << " left the damaged file untouched; a repair takes " << first.msAfterMark << " ms)"
+              << std::endl;
 }
 
 } // namespace

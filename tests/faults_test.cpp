@@ -46,11 +46,6 @@ QString number5(int n) {
     return QStringLiteral("%1").arg(n, 5, 10, QLatin1Char('0'));
 }
 
-QByteArray contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<absent>");
-}
-
 QString standardError(int number, const QString& description) {
     return QStringLiteral("Le logiciel a rencontré l'erreur : ") + QString::number(number) +
            QStringLiteral("\n\n") + description;

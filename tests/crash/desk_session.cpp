@@ -3,8 +3,11 @@
 // marks, then the backups of quitting. The crash test kills it at random
 // moments and starts it again on what it left.
 //
-// crash_desk_session DATA_FOLDER SEED VISITS DAY
+// crash_desk_session DATA_FOLDER SEED VISITS DAY [repair]
 //   DAY (yyyy-mm-dd) is the clock's date, so the journal is one known file.
+//   With "repair", start-up finds a damaged file and the repair offered is
+//   accepted; the session prints "repairing" before it starts, "repaired"
+//   at its end.
 // Prints "ready" once started, one "v" per visit done and "backups" when
 // the quit backups begin; every standard error message goes to stderr, and
 // the exit code is then 3.
@@ -125,8 +128,9 @@ class Session {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() != 5) {
-        std::cerr << "usage: crash_desk_session DATA_FOLDER SEED VISITS DAY" << std::endl;
+    const bool repair = args.size() == 6 && args[5] == QLatin1String("repair");
+    if (args.size() != 5 && !repair) {
+        std::cerr << "usage: crash_desk_session DATA_FOLDER SEED VISITS DAY [repair]" << std::endl;
         return 2;
     }
     const QDate day = QDate::fromString(args[4], Qt::ISODate);
@@ -138,6 +142,14 @@ int main(int argc, char** argv) {
     AppContext ctx(dialogs, clock, files, printer);
     StartupHooks hooks;
     hooks.loadSettings = [&] { LoadSettings(ctx); };
+    if (repair) {
+        dialogs.answers = {AnswerOk, AnswerYes, AnswerOk};
+        std::cout << "repairing" << std::endl;
+        const bool ended = RunStartup(ctx, args[1], hooks) == StartupResult::ShowMainWindow;
+        std::cout << (ended && dialogs.shown.size() == 3 ? "repaired" : "not repaired")
+                  << std::endl;
+        return 0;
+    }
     const StartupResult started = RunStartup(ctx, args[1], hooks);
     // Any message at start-up (a damaged file, a repair offered) means the
     // last run left something behind.

@@ -4,6 +4,7 @@
 #include "schema.h"
 
 #include <QDir>
+#include <QFile>
 
 namespace karvel::test {
 
@@ -17,6 +18,11 @@ SchoolFolder::SchoolFolder(bool withPupils) {
         QDir().mkpath(pupils());
         schema::createDatabaseFile(pupilsFile(), QStringLiteral("LEMAVORI.MDB"));
     }
+}
+
+QByteArray contents(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<absent>");
 }
 
 void SchoolFolder::insert(const QString& file, const QString& table, const std::vector<Row>& rows) {

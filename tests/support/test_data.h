@@ -20,6 +20,9 @@ namespace karvel::test {
 
 using Row = QMap<QString, QString>;
 
+// The bytes of a file, or "<absent>".
+QByteArray contents(const QString& path);
+
 class SchoolFolder {
   public:
     // Creates LAVOK with VOK.MDB, MEMBRES.MDB and COTATION.MDB, and LEMAVORI
