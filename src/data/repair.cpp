@@ -6,8 +6,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <cerrno>
-#include <cstdio>
 #include <sqlite3.h>
 #include <sqlite3recover.h>
 
@@ -154,19 +152,18 @@ RepairReport repairDatabase(const QString& path) {
 
     // The original stays, under a name that says what it is; its journal goes
     // with it, since it belongs to the old file and must not be played on the new one.
+    // Both names reach the disk before the repaired copy takes the file's, so
+    // that no power cut can leave neither.
     report.keptAs = keptName(path);
-    if (!QFile::copy(path, report.keptAs)) {
+    try {
+        linkOrCopy(path, report.keptAs);
+        const QString journal = path + QStringLiteral("-journal");
+        if (QFileInfo::exists(journal))
+            QFile::rename(journal, report.keptAs + QStringLiteral("-journal"));
+        FileSystem().replace(temporary, path);
+    } catch (...) {
         removeWithJournal(temporary);
-        throw makeError(ErrPermissionDenied, report.keptAs);
-    }
-    const QString journal = path + QStringLiteral("-journal");
-    if (QFileInfo::exists(journal))
-        QFile::rename(journal, report.keptAs + QStringLiteral("-journal"));
-    if (::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(path).constData()) !=
-        0) {
-        const int error = errno;
-        removeWithJournal(temporary);
-        throw errorFromErrno(error, path);
+        throw;
     }
     report.outcome = RepairReport::Outcome::Repaired;
     return report;

@@ -249,6 +249,19 @@ void removeLeftoverTemporaries(const QString& folder,
     }
 }
 
+void linkOrCopy(const QString& from, const QString& to) {
+    if (::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0) {
+        syncFolder(QFileInfo(to).absolutePath());
+        return;
+    }
+    const int error = errno;
+    if (error != EXDEV && error != EPERM && error != EOPNOTSUPP && error != EMLINK &&
+        error != ENOSYS)
+        throw errorFromErrno(error, to);
+    FileSystem files;
+    files.writeAtomically(to, files.read(from));
+}
+
 QByteArray FileSystem::read(const QString& path) {
     Fd fd(path, O_RDONLY, Links::Follow, path);
     QByteArray bytes;

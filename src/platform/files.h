@@ -42,6 +42,11 @@ QString createTemporaryFor(const QString& path);
 void removeLeftoverTemporaries(const QString& folder,
                                const std::function<bool(const QString& target)>& ours);
 
+// Gives the file `from` the second name `to`, durably: a hard link where the
+// file system has them (atomic, nothing copied), else a copy flushed to disk
+// under a temporary name and then renamed. Failures name `to`.
+void linkOrCopy(const QString& from, const QString& to);
+
 // UTF-8 when the bytes are valid UTF-8, else Windows-1252.
 QString decodeText(const QByteArray& bytes);
 
