@@ -471,8 +471,8 @@ TEST_F(ConvertFolders, KeptNameNeverReplacesAnotherFile) {
     other.write("une autre année");
     other.close();
     QStringList lines;
-    const FolderSummary summary =
-        convertFolders(school.data(), school.pupils(), [&](const QString& line) { lines << line; });
+    const FolderSummary summary = convertFolders(school.data(), school.pupils(), kTool,
+                                                 [&](const QString& line) { lines << line; });
     EXPECT_EQ(summary.converted, 1);
     EXPECT_EQ(bytesOf(cotation() + ".jet"), "une autre année");
     EXPECT_EQ(bytesOf(cotation() + ".2.jet"), bytesOf(sample("DateTestDatabase.mdb")));
