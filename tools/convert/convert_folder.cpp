@@ -245,7 +245,7 @@ bool readInChild(const DatabaseFile& file, const QString& path, const QString& t
     if (end.how == RunEnd::How::Exited && end.code == 0)
         return true;
     removeTemporary(temporary);
-    if (!(end.how == RunEnd::How::Exited && end.code == 1))
+    if (!(end.how == RunEnd::How::Exited && end.code == kChildRefused))
         print(readingFailure(QFileInfo(path).fileName(), program, end));
     return false;
 }
@@ -402,7 +402,7 @@ int convertInChild(const QString& role, const QString& jetPath, const QString& t
             if (!problems.isEmpty()) {
                 for (const QString& problem : problems)
                     print(QStringLiteral("  ") + problem);
-                return 1;
+                return kChildRefused;
             }
         }
         const ConversionReport report = convertJetFile(
@@ -424,7 +424,7 @@ int convertInChild(const QString& role, const QString& jetPath, const QString& t
     } catch (const KarvelError& error) {
         print(QStringLiteral("%1 : erreur %2 : %3")
                   .arg(name, QString::number(error.number()), error.description()));
-        return 1;
+        return kChildRefused;
     }
 }
 

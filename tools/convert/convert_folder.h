@@ -37,8 +37,11 @@ inline const QString kChildOption = QStringLiteral("--lire-un-fichier");
 
 // The child's work: reads the Jet file `jetPath` as KarVel's file `role`
 // ("VOK.MDB"...) and writes it to `temporary`, printing what it finds. Returns
-// 0 when `temporary` is complete and checked, 1 when the file is refused (the
-// reasons printed), 2 for a role KarVel does not have.
+// 0 when `temporary` is complete and checked, kChildRefused when the file is
+// refused (the reasons printed), 2 for a role KarVel does not have. Any other
+// end of the child (a signal, a sanitizer's exit status 1) is a file it could
+// not read.
+constexpr int kChildRefused = 3;
 int convertInChild(const QString& role, const QString& jetPath, const QString& temporary,
                    const LinePrinter& print);
 
