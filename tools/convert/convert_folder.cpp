@@ -180,15 +180,19 @@ class ReadLock {
   public:
     explicit ReadLock(const QString& path)
         : fd_(::open(encoded(path).constData(), O_RDONLY | O_CLOEXEC)) {
+        if (fd_ < 0)
+            return;
         struct flock lock {};
         lock.l_type = F_RDLCK;
         lock.l_whence = SEEK_SET;
-        if (fd_ < 0 || ::fcntl(fd_, F_OFD_SETLK, &lock) != 0)
+        if (::fcntl(fd_, F_OFD_SETLK, &lock) != 0) {
+            takenByAnother_ = errno == EAGAIN || errno == EACCES;
             return;
+        }
         struct flock probe {};
         probe.l_type = F_WRLCK;
         probe.l_whence = SEEK_SET;
-        held_ = ::fcntl(fd_, F_OFD_GETLK, &probe) == 0 && probe.l_type == F_UNLCK;
+        takenByAnother_ = ::fcntl(fd_, F_OFD_GETLK, &probe) == 0 && probe.l_type != F_UNLCK;
     }
     ~ReadLock() {
         if (fd_ >= 0)
@@ -196,12 +200,13 @@ class ReadLock {
     }
     ReadLock(const ReadLock&) = delete;
     ReadLock& operator=(const ReadLock&) = delete;
-    // False when another holds a lock on the file, or it cannot be opened.
-    bool held() const { return held_; }
+    // A file that cannot be opened, or a file system without such locks, is
+    // left to the reading to report.
+    bool takenByAnother() const { return takenByAnother_; }
 
   private:
     int fd_;
-    bool held_ = false;
+    bool takenByAnother_ = false;
 };
 
 // Whether the system refuses a new file in the folder: one is made under the
@@ -269,7 +274,7 @@ Outcome convertFile(const DatabaseFile& file, const QString& path, const QString
         return Outcome::Failed;
     }
     const ReadLock lock(path);
-    if (!lock.held()) {
+    if (lock.takenByAnother()) {
         // clang-format off
         print(QStringLiteral("%1 : en cours d'utilisation par un autre programme ; fermez-le, puis relancez la conversion").arg(name));
         // clang-format on
