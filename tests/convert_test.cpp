@@ -16,7 +16,13 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <iostream>
+#include <linux/capability.h>
+#include <random>
+#include <sys/prctl.h>
+#include <unistd.h>
 
 #include <glib.h>
 #include <mdbtools.h>
@@ -343,21 +349,30 @@ QMap<QString, QByteArray> snapshot(const QString& root) {
 }
 
 struct ToolRun {
+    bool ended;
     QProcess::ExitStatus status;
     int exitCode;
     QString output;
 };
 
-ToolRun runTool(const QStringList& args, const QString& crashAt = {}) {
+// Longer than the tool may spend on one file before it gives up on it: a run
+// still going then would never end.
+constexpr int kRunEndsWithinMs = 11 * 60 * 1000;
+
+// `inChild` runs in the tool's process just before it starts.
+ToolRun runTool(const QStringList& args, const QString& crashAt = {},
+                const std::function<void()>& inChild = {}) {
     QProcess process;
+    if (inChild)
+        process.setChildProcessModifier(inChild);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     if (!crashAt.isEmpty())
         env.insert("KARVEL_CONVERT_CRASH_AT", crashAt);
     process.setProcessEnvironment(env);
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.start(kTool, args);
-    process.waitForFinished(60000);
-    return {process.exitStatus(), process.exitCode(), QString::fromUtf8(process.readAll())};
+    const bool ended = process.waitForFinished(kRunEndsWithinMs);
+    return {ended, process.exitStatus(), process.exitCode(), QString::fromUtf8(process.readAll())};
 }
 
 class ConvertFolders : public JetSamples {
@@ -471,12 +486,158 @@ TEST_F(ConvertFolders, KeptNameNeverReplacesAnotherFile) {
     other.write("une autre année");
     other.close();
     QStringList lines;
-    const FolderSummary summary =
-        convertFolders(school.data(), school.pupils(), [&](const QString& line) { lines << line; });
+    const FolderSummary summary = convertFolders(school.data(), school.pupils(), kTool,
+                                                 [&](const QString& line) { lines << line; });
     EXPECT_EQ(summary.converted, 1);
     EXPECT_EQ(bytesOf(cotation() + ".jet"), "une autre année");
     EXPECT_EQ(bytesOf(cotation() + ".2.jet"), bytesOf(sample("DateTestDatabase.mdb")));
     EXPECT_TRUE(lines.join('\n').contains("gardé sous le nom COTATION.MDB.2.jet"));
+}
+
+// Damaged copies of the samples from a fixed seed: cut short, a page inverted
+// or replaced by noise, bytes changed in the page that defines the catalogue,
+// noise after a sound header, a crash of libmdb.
+std::vector<QByteArray> damagedJetFiles() {
+    std::mt19937 draws(20261208);
+    std::vector<QByteArray> files;
+    for (const QString& name : kSampleNames) {
+        const QByteArray jet = bytesOf(sample(name));
+        const qsizetype page = jet[0x14] == 0 ? 2048 : 4096; // Jet 3 pages are smaller
+        const qsizetype pages = jet.size() / page;
+        for (const qsizetype length : {page, 2 * page, jet.size() / 3, jet.size() - page + 100})
+            files.push_back(jet.left(length));
+        for (int i = 0; i < 4; ++i) {
+            QByteArray damaged = jet;
+            const qsizetype at =
+                page * (1 + qsizetype(draws() % std::min<qsizetype>(pages - 1, 40)));
+            for (qsizetype k = at; k < at + page; ++k)
+                damaged[k] = char(i % 2 ? draws() : ~damaged[k]);
+            files.push_back(damaged);
+        }
+        for (int i = 0; i < 3; ++i) {
+            QByteArray damaged = jet;
+            for (int k = 0; k < 8; ++k)
+                damaged[2 * page + qsizetype(draws() % page)] = char(draws());
+            files.push_back(damaged);
+        }
+        QByteArray noise = jet.left(page);
+        while (noise.size() < std::min<qsizetype>(jet.size(), 256 * 1024))
+            noise.append(char(draws()));
+        files.push_back(noise);
+    }
+    // One byte of the catalogue's own definition that makes libmdb read out of
+    // bounds and crash.
+    QByteArray crash = bytesOf(sample("nwind.mdb"));
+    crash[2 * 2048 + 0x23] = char(0xbb);
+    files.push_back(crash);
+    return files;
+}
+
+// Each damaged file is converted whole, or refused and left as it was, in a
+// run that ends with a message of its own and no file left behind.
+TEST_F(JetSamples, DamagedFilesAreConvertedOrRefusedAndNothingIsLeft) {
+    int converted = 0;
+    int refused = 0;
+    int damaged = 0;
+    const std::vector<QByteArray> files = damagedJetFiles();
+    for (size_t i = 0; i < files.size(); ++i) {
+        SCOPED_TRACE("damaged file " + std::to_string(i));
+        const QTemporaryDir folder;
+        const QString jet = folder.path() + "/COTATION.MDB";
+        QFile file(jet);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(files[i]) == files[i].size());
+        file.close();
+        const ToolRun run = runTool({folder.path()});
+        ASSERT_TRUE(run.ended);
+        EXPECT_EQ(run.status, QProcess::NormalExit) << run.output.toStdString();
+        EXPECT_LE(run.output.count("libmdb :"), 5) << "libmdb's warnings are capped";
+        if (run.exitCode == 0) {
+            ++converted;
+            EXPECT_TRUE(run.output.contains("COTATION.MDB : converti ;"));
+            EXPECT_EQ(bytesOf(jet + ".jet"), files[i]);
+            EXPECT_EQ(Database(jet, Database::Mode::ReadOnly).integrityCheck(), "ok");
+            EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
+                      QStringList({"COTATION.MDB", "COTATION.MDB.jet"}));
+        } else {
+            ++refused;
+            damaged += run.output.contains("COTATION.MDB : fichier endommagé, sa lecture");
+            EXPECT_EQ(run.exitCode, 1);
+            EXPECT_TRUE(
+                run.output.contains("COTATION.MDB : conversion arrêtée, fichier laissé tel quel"))
+                << run.output.toStdString();
+            EXPECT_EQ(bytesOf(jet), files[i]);
+            EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
+                      QStringList({"COTATION.MDB"}));
+        }
+    }
+    EXPECT_GE(damaged, 1) << "the file that crashes libmdb ends its reader only";
+    std::cout << "damaged Jet files converted or refused: " << converted + refused << " ("
+              << converted << " converted, " << refused << " refused)" << std::endl;
+}
+
+// Takes away, from the tool about to start, what lets root write anywhere.
+void withoutRootsOverride() {
+    for (const int capability : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH, CAP_FOWNER})
+        ::prctl(PR_CAPBSET_DROP, capability, 0, 0, 0);
+}
+
+// What keeps a sound Jet file from being converted: each is named, and the
+// folder is left exactly as it was.
+TEST_F(ConvertFolders, FilesInUseOrOutOfReachAreRefusedByName) {
+    struct Case {
+        const char* what;
+        std::function<void(const QString& folder)> make;
+        QString said;
+    };
+    int lock = -1;
+    const std::vector<Case> cases = {
+        {"1 read-only folder",
+         [](const QString& folder) {
+             QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
+         },
+         "COTATION.MDB : le dossier %1 n'est pas modifiable"},
+        {"2 Access lock file",
+         [](const QString& folder) { QFile(folder + "/cotation.LDB").open(QIODevice::WriteOnly); },
+         "COTATION.MDB : en cours d'utilisation, le fichier de verrou cotation.LDB est présent"},
+        {"3 range locked by another program, as Jet does",
+         [&](const QString& folder) {
+             lock = ::open(QFile::encodeName(folder + "/COTATION.MDB").constData(), O_RDWR);
+             struct flock range {};
+             range.l_type = F_WRLCK;
+             range.l_start = 0x10000000;
+             range.l_len = 1;
+             ASSERT_EQ(::fcntl(lock, F_OFD_SETLK, &range), 0);
+         },
+         "COTATION.MDB : en cours d'utilisation par un autre programme"},
+        {"4 one file under two names",
+         [](const QString& folder) {
+             ::link(QFile::encodeName(folder + "/COTATION.MDB").constData(),
+                    QFile::encodeName(folder + "/MEMBRES.MDB").constData());
+         },
+         "COTATION.MDB : même fichier que MEMBRES.MDB"},
+        {"5 one name under two letter cases",
+         [](const QString& folder) {
+             QFile::copy(folder + "/COTATION.MDB", folder + "/cotation.mdb");
+         },
+         "contient deux fichiers dont les noms ne diffèrent que par les majuscules"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QTemporaryDir dir;
+        const QString folder = dir.path() + "/LAVOK";
+        QDir().mkpath(folder);
+        copySample("nwind.mdb", folder + "/COTATION.MDB");
+        c.make(folder);
+        const QMap<QString, QByteArray> before = snapshot(folder);
+        const ToolRun run = runTool({folder}, {}, withoutRootsOverride);
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        if (lock >= 0)
+            ::close(std::exchange(lock, -1));
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_TRUE(run.output.contains(c.said.contains("%1") ? c.said.arg(folder) : c.said))
+            << run.output.toStdString();
+        EXPECT_EQ(snapshot(folder), before) << "nothing made, renamed or left behind";
+    }
 }
 
 TEST(JetAtStartup, MessageGivesTheCommandToRun) {

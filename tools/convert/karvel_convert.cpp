@@ -9,6 +9,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <unistd.h>
 
 namespace {
 
@@ -30,6 +31,20 @@ int refuse(const QString& message) {
     return 2;
 }
 
+// The child reading one Jet file: libmdb writes its warnings and dumps on
+// standard output as well as on standard error, so both go to the parent's
+// capped channel and the lines of the conversion to a copy of the output.
+int readOneFile(const QStringList& args) {
+    std::fflush(stdout);
+    const int report = ::dup(STDOUT_FILENO);
+    std::FILE* out = report >= 0 ? ::fdopen(report, "w") : nullptr;
+    if (!out || ::dup2(STDERR_FILENO, STDOUT_FILENO) < 0)
+        return 2;
+    return karvel::convert::convertInChild(args[1], args[2], args[3], [out](const QString& line) {
+        print(out, line + QLatin1Char('\n'));
+    });
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -37,6 +52,9 @@ int main(int argc, char** argv) {
     ::unsetenv("MDB_ICONV");
     QCoreApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments().mid(1);
+    const auto printLine = [](const QString& line) { print(stdout, line + QLatin1Char('\n')); };
+    if (args.size() == 4 && args[0] == karvel::convert::kChildOption)
+        return readOneFile(args);
     QStringList folders;
     for (const QString& arg : args) {
         if (arg == QLatin1String("-h") || arg == QLatin1String("--help")) {
@@ -69,7 +87,7 @@ int main(int argc, char** argv) {
 
     const karvel::convert::FolderSummary summary = karvel::convert::convertFolders(
         found.data.isEmpty() ? QStringLiteral("/") : found.data, pupils,
-        [](const QString& line) { print(stdout, line + QLatin1Char('\n')); }, hook);
+        QCoreApplication::applicationFilePath(), printLine, hook);
     const bool foundAny = summary.converted + summary.alreadyKarvel + summary.failed > 0;
     return summary.failed == 0 && foundAny ? 0 : 1;
 }
