@@ -97,15 +97,6 @@ void writeAll(int fd, const QByteArray& bytes, const QString& path) {
         throw errorFromErrno(errno, path);
 }
 
-// Makes a rename or a new file in `folder` durable.
-void syncFolder(const QString& folder) {
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
 // This machine's name as a file name may carry it on any disk: letters and digits.
 QString hostTag() {
     QString tag;
@@ -246,6 +237,15 @@ void removeLeftoverTemporaries(const QString& folder,
         const QFileInfo info(path);
         if (info.exists() && writerGone(host, pid, info.lastModified()))
             ::unlink(QFile::encodeName(path).constData());
+    }
+}
+
+void syncFolder(const QString& folder) {
+    const int fd =
+        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
     }
 }
 

@@ -42,6 +42,9 @@ QString createTemporaryFor(const QString& path);
 void removeLeftoverTemporaries(const QString& folder,
                                const std::function<bool(const QString& target)>& ours);
 
+// Makes the renames and new names in `folder` durable.
+void syncFolder(const QString& folder);
+
 // Gives the file `from` the second name `to`, durably: a hard link where the
 // file system has them (atomic, nothing copied), else a copy flushed to disk
 // under a temporary name and then renamed. Failures name `to`.

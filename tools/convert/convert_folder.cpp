@@ -64,15 +64,6 @@ bool isKarvelFile(const QString& path) {
     return file.open(QIODevice::ReadOnly) && file.read(16) == QByteArray("SQLite format 3\0", 16);
 }
 
-// Makes the renames and new names in `folder` durable.
-void syncFolder(const QString& folder) {
-    const int fd = ::open(encoded(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
 bool sameContents(const QString& a, const QString& b) {
     struct stat sa {};
     struct stat sb {};
@@ -93,24 +84,6 @@ bool sameContents(const QString& a, const QString& b) {
     return true;
 }
 
-// Gives the Jet file a second name. A hard link costs nothing and is atomic;
-// where the file system has none, a copy is written under a temporary name,
-// flushed, renamed, and compared with the original.
-void linkOrCopy(const QString& from, const QString& to) {
-    if (::link(encoded(from).constData(), encoded(to).constData()) == 0)
-        return;
-    const int error = errno;
-    if (error != EXDEV && error != EPERM && error != EOPNOTSUPP && error != EMLINK &&
-        error != ENOSYS)
-        throw errorFromErrno(error, to);
-    FileSystem files;
-    files.writeAtomically(to, files.read(from));
-    if (!sameContents(from, to))
-        throw KarvelError(
-            ErrDeviceIo, QStringLiteral("La copie %1 ne redonne pas le fichier d'origine.").arg(to),
-            to);
-}
-
 // The name the Jet data keeps once the new file has taken its place: NAME.jet,
 // else NAME.2.jet... A name left by an interrupted run for this very file is
 // taken again; any other file is left alone.
@@ -121,7 +94,12 @@ QString keepOriginal(const QString& jetPath) {
         const QFileInfo info(candidate);
         if (!info.exists() && !info.isSymLink()) {
             linkOrCopy(jetPath, candidate);
-            syncFolder(info.absolutePath());
+            // A copy, where the file system has no links, is compared with the original.
+            if (!sameContents(jetPath, candidate))
+                throw KarvelError(ErrDeviceIo,
+                                  QStringLiteral("La copie %1 ne redonne pas le fichier d'origine.")
+                                      .arg(candidate),
+                                  candidate);
             return candidate;
         }
         if (info.isFile() && sameContents(jetPath, candidate))
