@@ -11,7 +11,7 @@ QtPrinter::QtPrinter(const QPrinterInfo& printer) : printer_(printer, QPrinter::
     printer_.setDocName(QStringLiteral("KarVel"));
 }
 
-QSizeF QtPrinter::printablePixels(Orientation orientation) const {
+QSizeF QtPrinter::printableDots(Orientation orientation) const {
     QPageLayout layout = printer_.pageLayout();
     layout.setOrientation(orientation == Orientation::Landscape ? QPageLayout::Landscape
                                                                 : QPageLayout::Portrait);

@@ -15,7 +15,7 @@ class QtPrinter final : public PainterPrinter {
 
   protected:
     double resolution() const override { return printer_.resolution(); }
-    QSizeF printablePixels(Orientation orientation) const override;
+    QSizeF printableDots(Orientation orientation) const override;
     QFontMetricsF metrics(const QFont& font) const override;
     QPagedPaintDevice& openDevice(Orientation orientation) override;
     void closeDevice(bool failed) override;
