@@ -16,6 +16,7 @@ packages=(
   libzbar-dev poppler-utils fonts-dejavu-core xvfb xauth xdotool
   mdbtools-dev libglib2.0-dev
   clang libclang-rt-14-dev
+  libcups2-dev cups-daemon cups-client printer-driver-cups-pdf
 )
 missing=()
 for p in "${packages[@]}"; do

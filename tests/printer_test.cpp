@@ -187,7 +187,7 @@ class UnreachablePrinter final : public PagedPrinter {
 
   protected:
     double resolution() const override { return 600; }
-    QSizeF printablePixels(Orientation) const override { return {kWidthPx, kHeightPx}; }
+    QSizeF printableDots(Orientation) const override { return {kWidthPx, kHeightPx}; }
     QFontMetricsF metrics(const QFont& font) const override { return QFontMetricsF(font); }
     void startJob(Orientation) override {
         if (++starts == 1)

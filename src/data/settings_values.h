@@ -18,7 +18,7 @@ struct LayoutFields {
     QString Text4 = QStringLiteral("0");   // right margin, mm
     QString Text5 = QStringLiteral("210"); // sheet width, mm
     QString Text6 = QStringLiteral("297"); // sheet height, mm
-    QString Text7 = QStringLiteral("4");   // barcode amplitude, printer pixels
+    QString Text7 = QStringLiteral("4");   // barcode amplitude, pixels of 1/600 inch
     QString Text8 = QStringLiteral("8");   // label rows per page
     QString Text9 = QStringLiteral("2");   // label columns per page
 

@@ -7,23 +7,27 @@ PagedPrinter::PagedPrinter() {
 }
 
 double PagedPrinter::toPixels(double value) const {
-    return unit_ == PrinterUnit::Pixels ? value : value * resolution() / 1440.0;
+    return unit_ == PrinterUnit::Pixels ? value : value * kPixelsPerInch / 1440.0;
 }
 
 double PagedPrinter::fromPixels(double value) const {
-    return unit_ == PrinterUnit::Pixels ? value : value * 1440.0 / resolution();
+    return unit_ == PrinterUnit::Pixels ? value : value * 1440.0 / kPixelsPerInch;
+}
+
+QSizeF PagedPrinter::printablePixels() const {
+    return printableDots(sheetOrientation()) / dotsPerPixel();
 }
 
 double PagedPrinter::printableWidth() const {
-    return fromPixels(printablePixels(sheetOrientation()).width());
+    return fromPixels(printablePixels().width());
 }
 
 double PagedPrinter::printableHeight() const {
-    return fromPixels(printablePixels(sheetOrientation()).height());
+    return fromPixels(printablePixels().height());
 }
 
 double PagedPrinter::textWidth(const QString& text) const {
-    return fromPixels(metrics(font_).horizontalAdvance(text));
+    return fromPixels(metrics(font_).horizontalAdvance(text) / dotsPerPixel());
 }
 
 bool PagedPrinter::beginOutput() {
@@ -54,16 +58,15 @@ bool PagedPrinter::beginOutput() {
 }
 
 void PagedPrinter::print(const QString& text) {
-    const QFontMetricsF m = metrics(font_);
     // The line flow of a printer: a line that no longer fits goes on the next
     // sheet, which is only taken when something is printed on it.
-    if (beginOutput() && y_ > 0 && y_ + m.height() > printablePixels(jobOrientation_).height()) {
+    if (beginOutput() && y_ > 0 && y_ + lineHeight() > printablePixels().height()) {
         ++pendingSheets_;
         y_ = 0;
     }
     if (!text.isEmpty() && beginOutput())
         paintText({x_, y_}, text, font_);
-    x_ += m.horizontalAdvance(text);
+    x_ += metrics(font_).horizontalAdvance(text) / dotsPerPixel();
 }
 
 void PagedPrinter::printLine(const QString& text) {

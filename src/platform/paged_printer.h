@@ -4,7 +4,8 @@
 // across jobs; a job begins at the first output after an end of document; a
 // new page only takes a sheet when something is printed after it; text that
 // would run past the bottom of the printable area goes on to a new sheet.
-// Devices receive positions in their own pixels.
+// Devices receive positions in pixels of 1/600 inch, whatever their own
+// resolution, and measure in their own dots.
 
 #include "platform/printer_surface.h"
 
@@ -40,26 +41,28 @@ class PagedPrinter : public PrinterSurface {
     void endDocument() override;
 
     const QFont& font() const { return font_; }
-    // One line of the current font, in device pixels.
-    double lineHeight() const { return metrics(font_).height(); }
+    // One line of the current font, in pixels.
+    double lineHeight() const { return metrics(font_).height() / dotsPerPixel(); }
 
   protected:
     PagedPrinter();
 
-    // Dots per inch of the device, which twips are converted with.
+    // Dots per inch of the device.
     virtual double resolution() const = 0;
-    // The printable area of a sheet in `orientation`, in device pixels.
-    virtual QSizeF printablePixels(Orientation orientation) const = 0;
-    // The font's metrics on the device, at its resolution.
+    // The printable area of a sheet in `orientation`, in device dots.
+    virtual QSizeF printableDots(Orientation orientation) const = 0;
+    // The font's metrics on the device, in its dots.
     virtual QFontMetricsF metrics(const QFont& font) const = 0;
+    // Device dots in one pixel: 2 at 1200 dpi, 0.5 at 300 dpi.
+    double dotsPerPixel() const { return resolution() / kPixelsPerInch; }
 
     // Called with the job's first output; a failure here drops the rest of
     // the job's output until its end, so the user is told once.
     virtual void startJob(Orientation orientation) = 0;
     // Every later output of the job goes on a new sheet.
     virtual void startSheet() = 0;
-    // `topLeft` is the top of the text's line; positions are device pixels
-    // from the top-left corner of the printable area.
+    // `topLeft` is the top of the text's line; positions are pixels from the
+    // top-left corner of the printable area.
     virtual void paintText(const QPointF& topLeft, const QString& text, const QFont& font) = 0;
     virtual void paintLine(const QPointF& from, const QPointF& to, const QColor& colour) = 0;
     // Sends the job. Also called after a failed start, with `failed` true, so
@@ -74,6 +77,8 @@ class PagedPrinter : public PrinterSurface {
   private:
     double toPixels(double value) const;
     double fromPixels(double value) const;
+    // The printable area of the sheet being drawn on, in pixels.
+    QSizeF printablePixels() const;
     // Begins the job and the sheets asked for since the last output; false
     // when the job could not start and its output is dropped.
     bool beginOutput();

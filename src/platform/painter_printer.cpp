@@ -38,7 +38,19 @@ void PainterPrinter::paintText(const QPointF& topLeft, const QString& text, cons
     painter_.setFont(font);
     painter_.setPen(Qt::black);
     // QPainter places text by its baseline; the position is the top of the line.
-    painter_.drawText(topLeft + QPointF(0, metrics(font).ascent()), text);
+    painter_.drawText(topLeft * dotsPerPixel() + QPointF(0, metrics(font).ascent()), text);
+}
+
+int PainterPrinter::dot(int pixelEdge) const {
+    // Exact for whole dots per inch: the same edge always lands on the same dot.
+    return int(std::lround(double(pixelEdge) * resolution() / kPixelsPerInch));
+}
+
+QRect PainterPrinter::dots(const QRect& pixels) const {
+    const int left = dot(pixels.x());
+    const int top = dot(pixels.y());
+    return QRect(left, top, dot(pixels.x() + pixels.width()) - left,
+                 dot(pixels.y() + pixels.height()) - top);
 }
 
 void PainterPrinter::paintLine(const QPointF& from, const QPointF& to, const QColor& colour) {
@@ -47,23 +59,20 @@ void PainterPrinter::paintLine(const QPointF& from, const QPointF& to, const QCo
     // A line covers the pixels from its start up to, not including, its end,
     // so a bar of height h from y is exactly h pixels tall.
     if (a.x() == b.x()) {
-        addColumn(QRect(a.x(), std::min(a.y(), b.y()), 1, std::abs(b.y() - a.y())), colour);
+        addColumn(dots(QRect(a.x(), std::min(a.y(), b.y()), 1, std::abs(b.y() - a.y()))), colour);
         return;
     }
     flushInk();
     if (a.y() == b.y()) {
-        fillPixels(QRect(std::min(a.x(), b.x()), a.y(), std::abs(b.x() - a.x()), 1), colour);
+        const QRect row = dots(QRect(std::min(a.x(), b.x()), a.y(), std::abs(b.x() - a.x()), 1));
+        if (!row.isEmpty())
+            painter_.fillRect(row, colour);
     } else {
-        // A pen one device pixel wide; a zero width would be a hairline whose
-        // width depends on the printer.
-        painter_.setPen(QPen(colour, 1.0, Qt::SolidLine, Qt::FlatCap));
-        painter_.drawLine(a, b);
+        // A pen one pixel wide; a zero width would be a hairline whose width
+        // depends on the printer.
+        painter_.setPen(QPen(colour, dotsPerPixel(), Qt::SolidLine, Qt::FlatCap));
+        painter_.drawLine(QPointF(a) * dotsPerPixel(), QPointF(b) * dotsPerPixel());
     }
-}
-
-void PainterPrinter::fillPixels(const QRect& pixels, const QColor& colour) {
-    if (!pixels.isEmpty())
-        painter_.fillRect(pixels, colour);
 }
 
 void PainterPrinter::addColumn(const QRect& column, const QColor& colour) {
@@ -72,10 +81,10 @@ void PainterPrinter::addColumn(const QRect& column, const QColor& colour) {
     if (!run_.isEmpty() && colour == runColour_ && column.top() == run_.top() &&
         column.height() == run_.height()) {
         // The same column again adds no ink.
-        if (column.left() >= run_.left() && column.left() <= run_.right())
+        if (column.left() >= run_.left() && column.right() <= run_.right())
             return;
         if (column.left() == run_.right() + 1) {
-            run_.setRight(column.left());
+            run_.setRight(column.right());
             return;
         }
     }
@@ -138,7 +147,7 @@ QPageLayout PdfPrinter::layout(Orientation orientation) const {
                        QMarginsF());
 }
 
-QSizeF PdfPrinter::printablePixels(Orientation orientation) const {
+QSizeF PdfPrinter::printableDots(Orientation orientation) const {
     return layout(orientation).paintRectPixels(dpi_).size();
 }
 

@@ -39,11 +39,14 @@ class PainterPrinter : public PagedPrinter {
     void finishJob(bool failed) override;
 
   private:
-    // Fills whole device pixels: bars built of adjacent lines stay exactly
-    // as wide as their count of lines, at any resolution.
-    void fillPixels(const QRect& pixels, const QColor& colour);
+    // The device dot a pixel edge lands on.
+    int dot(int pixelEdge) const;
+    // The device dots of whole pixels, from the dot of each edge: pixels side
+    // by side share their edge dot, so bars built of adjacent lines have no
+    // gap or overlap and keep their width in millimetres, at any resolution.
+    QRect dots(const QRect& pixels) const;
     // Adjacent one-pixel columns of the same height and colour (the lines of
-    // a bar) are held and filled as one rectangle: the same device pixels,
+    // a bar) are held and filled as one rectangle: the same device dots,
     // one drawing operation per bar instead of one per column.
     void addColumn(const QRect& column, const QColor& colour);
     // Closes the bar being built; it joins the bars waiting to be filled.
@@ -82,7 +85,7 @@ class PdfPrinter final : public PainterPrinter {
 
   protected:
     double resolution() const override { return dpi_; }
-    QSizeF printablePixels(Orientation orientation) const override;
+    QSizeF printableDots(Orientation orientation) const override;
     QFontMetricsF metrics(const QFont& font) const override;
     QPagedPaintDevice& openDevice(Orientation orientation) override;
     void closeDevice(bool failed) override;

@@ -1,14 +1,18 @@
 #pragma once
 // What every printed page asks of the printer. Coordinates are in twips
-// (1/1440 inch) until a caller switches the unit to device pixels; every
-// value set stays until it is changed again, across jobs.
+// (1/1440 inch) until a caller switches the unit to pixels; every value set
+// stays until it is changed again, across jobs.
 
 #include <QColor>
 #include <QString>
 
 namespace karvel {
 
+// A pixel is 1/600 inch on every device, so the same layout prints the same
+// millimetres on any printer and in a PDF file.
 enum class PrinterUnit { Twips, Pixels };
+inline constexpr double kPixelsPerInch = 600;
+
 enum class Orientation { Portrait = 1, Landscape = 2 };
 
 class PrinterSurface {

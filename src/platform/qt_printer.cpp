@@ -4,6 +4,7 @@
 #include "platform/files.h"
 
 #include <QFileInfo>
+#include <utility>
 
 namespace karvel {
 
@@ -11,7 +12,7 @@ QtPrinter::QtPrinter(const QPrinterInfo& printer) : printer_(printer, QPrinter::
     printer_.setDocName(QStringLiteral("KarVel"));
 }
 
-QSizeF QtPrinter::printablePixels(Orientation orientation) const {
+QSizeF QtPrinter::printableDots(Orientation orientation) const {
     QPageLayout layout = printer_.pageLayout();
     layout.setOrientation(orientation == Orientation::Landscape ? QPageLayout::Landscape
                                                                 : QPageLayout::Portrait);
@@ -25,12 +26,19 @@ QFontMetricsF QtPrinter::metrics(const QFont& font) const {
 QPagedPaintDevice& QtPrinter::openDevice(Orientation orientation) {
     printer_.setPageOrientation(orientation == Orientation::Landscape ? QPageLayout::Landscape
                                                                       : QPageLayout::Portrait);
+    check_.emplace(printer_.printerName());
     return printer_;
 }
 
 void QtPrinter::closeDevice(bool failed) {
-    if (!failed && printer_.printerState() == QPrinter::Error)
+    const std::optional<CupsJobCheck> check = std::exchange(check_, std::nullopt);
+    if (failed)
+        return;
+    if (printer_.printerState() == QPrinter::Error)
         throw makeError(ErrDeviceIo, printer_.printerName());
+    // Qt has handed the job over; only the server tells whether it was taken.
+    if (check)
+        check->confirm();
 }
 
 std::unique_ptr<PrinterSurface> makeDefaultPrinter(Dialogs& dialogs, FileSystem& files,

@@ -2,10 +2,12 @@
 // The system's default printer (CUPS) as a printer surface, and the choice
 // made at start-up between it and a PDF file.
 
+#include "platform/cups_job_check.h"
 #include "platform/painter_printer.h"
 
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <optional>
 
 namespace karvel {
 
@@ -15,7 +17,7 @@ class QtPrinter final : public PainterPrinter {
 
   protected:
     double resolution() const override { return printer_.resolution(); }
-    QSizeF printablePixels(Orientation orientation) const override;
+    QSizeF printableDots(Orientation orientation) const override;
     QFontMetricsF metrics(const QFont& font) const override;
     QPagedPaintDevice& openDevice(Orientation orientation) override;
     void closeDevice(bool failed) override;
@@ -24,6 +26,8 @@ class QtPrinter final : public PainterPrinter {
   private:
     // Mutable because Qt measures fonts on a non-const device.
     mutable QPrinter printer_;
+    // Set while a job is being painted.
+    std::optional<CupsJobCheck> check_;
 };
 
 // The default printer; a PDF file at 600 dpi when the environment variable

@@ -11,7 +11,7 @@ RecordingPrinter::RecordingPrinter(int dpi, QSizeF pageMillimetres)
     metricsDevice_.setDotsPerMeterY(dotsPerMetre);
 }
 
-QSizeF RecordingPrinter::printablePixels(Orientation orientation) const {
+QSizeF RecordingPrinter::printableDots(Orientation orientation) const {
     const QSizeF mm = orientation == Orientation::Portrait ? pageMm_ : pageMm_.transposed();
     return {std::floor(mm.width() / 25.4 * dpi_), std::floor(mm.height() / 25.4 * dpi_)};
 }
@@ -25,7 +25,7 @@ void RecordingPrinter::startJob(Orientation orientation) {
 }
 
 void RecordingPrinter::paintText(const QPointF& topLeft, const QString& text, const QFont& font) {
-    const double width = metrics(font).horizontalAdvance(text);
+    const double width = metrics(font).horizontalAdvance(text) / dotsPerPixel();
     current_.items.push_back({PrintedItem::Kind::Text, sheet(), text, topLeft,
                               topLeft + QPointF(width, 0), Qt::black, font.pointSizeF(),
                               font.bold(), font.italic()});

@@ -15,8 +15,8 @@ struct PrintedItem {
     Kind kind;
     int sheet;    // 1-based sheet number within the job
     QString text; // printed text
-    QPointF from; // position of the text, or line start (device pixels)
-    QPointF to;   // end of the text or line (device pixels)
+    QPointF from; // position of the text, or line start (pixels)
+    QPointF to;   // end of the text or line (pixels)
     QColor colour;
     double fontSize;
     bool bold;
@@ -40,7 +40,7 @@ class RecordingPrinter final : public PagedPrinter {
 
   protected:
     double resolution() const override { return dpi_; }
-    QSizeF printablePixels(Orientation orientation) const override;
+    QSizeF printableDots(Orientation orientation) const override;
     QFontMetricsF metrics(const QFont& font) const override;
     void startJob(Orientation orientation) override;
     void startSheet() override { ++current_.sheets; }

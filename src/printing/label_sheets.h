@@ -31,7 +31,7 @@ struct LabelSheetRequest {
     QString Text7; // list
 };
 
-// The geometry of one job, in printer pixels. A cell is `divisions` units
+// The geometry of one job, in pixels of 1/600 inch. A cell is `divisions` units
 // wide and high: 5 for a label, 10 for a card (the same cell cut finer).
 struct LabelGrid {
     double W = 0; // printable width and height

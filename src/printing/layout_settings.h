@@ -20,7 +20,7 @@ struct LayoutSettings {
     double right = 0;
     double width = 0; // sheet, mm
     double height = 0;
-    double amplitude = 0; // narrow bar, printer pixels
+    double amplitude = 0; // narrow bar, pixels of 1/600 inch
     int columns = 0;
     int rows = 0;
 };
