@@ -7,6 +7,7 @@
 #include "platform/painter_printer.h"
 #include "printing/borrower_cards.h"
 #include "printing/code39.h"
+#include "printing/layout_fit.h"
 #include "test_data.h"
 
 #include <QElapsedTimer>
@@ -55,6 +56,8 @@ struct Scan : ::testing::Test {
         ctx.layout.Text7 = amplitude;
         ctx.layout.Text9 = columns;
         ctx.layout.Text8 = rows;
+        // A layout the question warns about is printed all the same.
+        t.dialogs.answers = {AnswerYes};
         PrintLabelSheets(ctx, {LabelKind::Documents, NumberChoice::List, {}, {}, list}, [](int) {});
         ASSERT_TRUE(QFileInfo::exists(file));
     }
@@ -85,6 +88,31 @@ TEST_F(Scan, EveryLabelOfAFullPageScansAtEachAmplitude) {
     }
 }
 
+// Where the narrowest readable bar lies: at 200 dpi, the coarsest raster a
+// cheap reader makes, every label decodes from the amplitude whose narrow
+// bar is the layout's readable limit, and thinner bars lose labels.
+TEST_F(Scan, NarrowestReadableBarAt200Dpi) {
+    QStringList numbers;
+    for (int i = 1; i <= 16; ++i)
+        numbers << QString::number(i);
+    QStringList figures;
+    for (const char* amplitude : {"2", "2.5", "3"}) {
+        labels(QStringLiteral("n%1").arg(amplitude), amplitude, "2", "8", numbers.join('-'));
+        const QImage page = rasterise(file, 200, 1);
+        ASSERT_FALSE(page.isNull());
+        int decoded = 0;
+        for (int i = 0; i < 16; ++i)
+            decoded += scan(page, cell(i / 2 + 1, i % 2 + 1, 2, 8, 200)).size();
+        const double bar = QString(amplitude).toDouble() * 25.4 / 600;
+        if (bar >= kNarrowestReadableBarMm - 1e-9) {
+            EXPECT_EQ(decoded, 16) << "amplitude " << amplitude;
+        }
+        figures
+            << QStringLiteral("%1 (%2 mm): %3/16").arg(amplitude).arg(bar, 0, 'f', 3).arg(decoded);
+    }
+    std::printf("decoded at 200 dpi by amplitude: %s\n", qPrintable(figures.join(", ")));
+}
+
 TEST_F(Scan, BarsCoverExactlyTheRecordedPixels) {
     for (int amplitude : {2, 4, 9}) {
         labels(QStringLiteral("w%1").arg(amplitude), QString::number(amplitude), "2", "8", "17");
@@ -96,6 +124,7 @@ TEST_F(Scan, BarsCoverExactlyTheRecordedPixels) {
         RecordingPrinter recorder(600, {210, 297});
         AppContext rctx{r.dialogs, r.clock, r.files, recorder};
         rctx.layout = ctx.layout;
+        r.dialogs.answers = {AnswerYes};
         PrintLabelSheets(rctx, {LabelKind::Documents, NumberChoice::List, {}, {}, "17"},
                          [](int) {});
         std::set<int> recorded;

@@ -190,10 +190,12 @@ TEST_F(BorrowerCards, CountQuestionNamesTheLayout) {
     t.dialogs.shown.clear();
     t.ctx.layout.Text8 = "3";
     t.ctx.layout.Text9 = "3";
-    t.dialogs.answers = {AnswerYes};
+    t.dialogs.answers = {AnswerYes, AnswerYes};
     print(series("1", "10"));
     EXPECT_TRUE(messages().at(0).startsWith(
         "Le nombre de cartes d'emprunteurs souhaité n'est pas un multiple de 9.\n\n"));
+    EXPECT_TRUE(messages().at(1).startsWith("Le titre des cartes de la colonne 1 empiète de "))
+        << messages().at(1).toStdString();
     EXPECT_EQ(t.printer.jobs().back().sheets, 2);
     EXPECT_EQ(cards().back().sheet, 2);
 }

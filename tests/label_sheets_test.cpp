@@ -166,10 +166,11 @@ TEST_F(LabelSheets, ExactPageCountsWithoutEmptySheet) {
     t.ctx.layout.Text8 = "12";
     t.ctx.layout.Text9 = "6";
     t.ctx.layout.Text7 = "2";
+    t.dialogs.answers = {AnswerYes}; // bars that thin, printed all the same
     print(series("101", "172"));
     EXPECT_EQ(jobs()[1].sheets, 1);
     EXPECT_EQ(labelsOf(jobs()[1]).size(), 72u);
-    t.dialogs.answers = {AnswerYes};
+    t.dialogs.answers = {AnswerYes, AnswerYes};
     print(series("101", "173"));
     EXPECT_EQ(jobs()[2].sheets, 2);
     EXPECT_EQ(labelsOf(jobs()[2]).back().text, "*DOC-00173*");
@@ -244,6 +245,41 @@ TEST_F(LabelSheets, KindsPrefixesAndMessages) {
     EXPECT_TRUE(messages().empty());
 }
 
+// What does not fit the layout is asked about before the job, naming the
+// first column or row at fault; the default layout asks nothing. Symbols are
+// "*DOC-00001*": 11 characters, 16 × 11 × A − A pixels of 1/600 inch.
+TEST_F(LabelSheets, LayoutQuestionNamesWhatDoesNotFit) {
+    const QString oui = "\n\nVoulez-vous quand même imprimer ?";
+    // clang-format off
+    const struct { const char* columns; const char* rows; const char* amplitude; QString question; } rows[] = {
+        /* 1 */ {"2", "8", "4", ""},
+        /* 2 */ {"6", "12", "3", ""},
+        /* 3 */ {"6", "12", "4", "Le code-barres de la colonne 6 dépasse de 1,7 mm le bord imprimable de la feuille." + oui},
+        /* 4 */ {"6", "12", "5", "Le code-barres de la colonne 1 empiète de 4,2 mm sur l'étiquette de la colonne 2 : les deux risquent d'être illisibles." + oui},
+        /* 5 */ {"1", "1", "9", ""},
+        /* 6 */ {"2", "8", "2,5", "Avec l'amplitude 2,5, les barres fines ne mesurent que 0,106 mm : en dessous de 0,127 mm, un lecteur de codes-barres risque de ne pas les lire." + oui},
+    };
+    // clang-format on
+    int n = 0;
+    for (const auto& row : rows) {
+        ++n;
+        TestContext fresh;
+        fresh.ctx.layout.Text9 = row.columns;
+        fresh.ctx.layout.Text8 = row.rows;
+        fresh.ctx.layout.Text7 = row.amplitude;
+        PrintLabelSheets(fresh.ctx, series("1", "144"), [](int) {});
+        const QString first = fresh.dialogs.shown.empty() ? "" : fresh.dialogs.shown[0].text;
+        if (row.question.isEmpty()) {
+            EXPECT_EQ(fresh.printer.jobs().size(), 1u)
+                << "row " << n << ": " << first.toStdString();
+            continue;
+        }
+        EXPECT_EQ(first, row.question) << "row " << n;
+        EXPECT_EQ(fresh.dialogs.shown[0].icon, Icon::Question);
+        EXPECT_TRUE(fresh.printer.jobs().empty()) << "row " << n << ": Non prints nothing";
+    }
+}
+
 TEST_F(LabelSheets, LayoutRefusals) {
     struct Row {
         QString LayoutFields::*field;
@@ -271,7 +307,7 @@ TEST_F(LabelSheets, LayoutRefusals) {
         {&LayoutFields::Text1, "-1e300", "La valeur de « Marge du haut » doit être comprise entre 0 et 1000 mm - Corrigez-la dans Marges et Mise en page"},
         {&LayoutFields::Text4, "-0,5", "La valeur de « Marge de droite » doit être comprise entre 0 et 1000 mm - Corrigez-la dans Marges et Mise en page"},
         {&LayoutFields::Text5, "1e6", "La valeur de « Largeur de la feuille » doit être comprise entre 0 et 1000 mm - Corrigez-la dans Marges et Mise en page"},
-        {&LayoutFields::Text3, "150", ""},
+        {&LayoutFields::Text3, "100", ""},
         {&LayoutFields::Text3, "210", "Les marges de gauche et de droite sont incorrectes - Leur somme doit être inférieure à la largeur de la feuille"},
         {&LayoutFields::Text2, "300", "Les marges du haut et du bas sont incorrectes - Leur somme doit être inférieure à la hauteur de la feuille"},
     };
@@ -279,12 +315,14 @@ TEST_F(LabelSheets, LayoutRefusals) {
     for (const Row& row : rows) {
         TestContext fresh;
         fresh.ctx.layout.*row.field = row.value;
+        // Thin bars (2.5) ask first whether to print them.
+        fresh.dialogs.answers = {AnswerYes};
         PrintLabelSheets(fresh.ctx, series("1", "16"), [](int) {});
-        ASSERT_EQ(fresh.dialogs.shown.size(), 1u) << row.value.toStdString();
         if (row.message.isEmpty()) {
             EXPECT_EQ(fresh.printer.jobs().size(), 1u) << row.value.toStdString();
             continue;
         }
+        ASSERT_EQ(fresh.dialogs.shown.size(), 1u) << row.value.toStdString();
         EXPECT_EQ(fresh.dialogs.shown[0].text, kImpossible + row.message);
         EXPECT_EQ(fresh.dialogs.shown[0].icon, Icon::Information);
         EXPECT_TRUE(fresh.printer.jobs().empty());

@@ -172,6 +172,7 @@ class VanishingPrinter final : public PrinterSurface {
     void setX(double) override {}
     void setY(double) override {}
     double textWidth(const QString&) const override { return 0; }
+    double textHeight() const override { return 0; }
     void print(const QString&) override { fail(); }
     void printLine(const QString&) override { fail(); }
     void drawLine(double, double, double, double, const QColor&) override { fail(); }

@@ -39,6 +39,7 @@ class AbsentPrinter final : public PrinterSurface {
     void setX(double) override {}
     void setY(double) override {}
     double textWidth(const QString&) const override { return 0; }
+    double textHeight() const override { return 0; }
     void print(const QString&) override {}
     void printLine(const QString&) override {}
     void drawLine(double, double, double, double, const QColor&) override {}

@@ -29,6 +29,7 @@ class PagedPrinter : public PrinterSurface {
     void setX(double x) override { x_ = toPixels(x); }
     void setY(double y) override { y_ = toPixels(y); }
     double textWidth(const QString& text) const override;
+    double textHeight() const override { return fromPixels(lineHeight()); }
     void print(const QString& text) override;
     void printLine(const QString& text = QString()) override;
     void drawLine(double x1, double y1, double x2, double y2,

@@ -36,6 +36,8 @@ class PrinterSurface {
 
     // Width of a text in the current font and unit.
     virtual double textWidth(const QString& text) const = 0;
+    // Height of one line of the current font, in the current unit.
+    virtual double textHeight() const = 0;
     // Prints at the current position; the position moves to the end of the text.
     virtual void print(const QString& text) = 0;
     // Prints and ends the line: x back to the left edge, y one line lower.

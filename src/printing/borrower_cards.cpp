@@ -21,7 +21,15 @@ const QString kMembersSent = QStringLiteral("L'impression des cartes d'emprunteu
 constexpr double kTitlePoints = 16;
 constexpr double kTextPoints = 11;
 
-// The rest of the card is printed plain; the title is bold and never italic.
+const QString kTitle = QStringLiteral("CARTE D'EMPRUNTEUR");
+
+// The title is bold and never italic; the rest of the card is printed plain.
+void titleText(PrinterSurface& printer) {
+    printer.setFontSize(kTitlePoints);
+    printer.setItalic(false);
+    printer.setBold(true);
+}
+
 void plainText(PrinterSurface& printer) {
     printer.setFontSize(kTextPoints);
     printer.setBold(false);
@@ -66,20 +74,34 @@ void PrintBorrowerCards(AppContext& ctx, const CardRequest& request, const Progr
 
     const QString prefix =
         kind == CardKind::Pupils ? QStringLiteral("*ECO-") : QStringLiteral("*EXT-");
+    PrinterSurface& printer = ctx.printer;
+    titleText(printer);
+    const QRectF title(grid.hu, 0, printer.textWidth(kTitle), printer.textHeight());
+    plainText(printer);
+    const int characters = int(prefix.size()) + numbers->widestNumber() + 1;
+    const CellPlan plan{
+        {{CellItem::Kind::CardTitle, title},
+         {CellItem::Kind::Symbol,
+          QRectF(grid.hu, 2 * grid.vu, symbolInkWidth(characters, job->layout.amplitude),
+                 3 * grid.vu + printer.textHeight())}},
+        10 * grid.hu,
+        10 * grid.vu,
+        job->layout.amplitude,
+        job->layout.columns,
+        job->layout.rows};
+    if (!ConfirmLayoutFits(ctx, plan, grid))
+        return;
     // Names are looked up until the database fails once: its message is shown
     // then, and the rest of the cards print without names rather than
     // repeating it on every card.
     bool lookUp = request.Check1;
-    PrinterSurface& printer = ctx.printer;
     auto draw = [&](int r, int c, const QString& number) {
         const double x = grid.left + (c - 1) * 10 * grid.hu + grid.hu;
         const double top = grid.top + (r - 1) * 10 * grid.vu;
         printer.setX(x);
         printer.setY(top);
-        printer.setFontSize(kTitlePoints);
-        printer.setItalic(false);
-        printer.setBold(true);
-        printer.printLine(QStringLiteral("CARTE D'EMPRUNTEUR"));
+        titleText(printer);
+        printer.printLine(kTitle);
         plainText(printer);
         DrawBarcode(ctx, printer, x, top + 2 * grid.vu, float(3 * grid.vu), job->layout.amplitude,
                     prefix + number + QLatin1Char('*'), true);

@@ -154,6 +154,15 @@ int LabelNumbers::progressAfter(qint64 k) const {
     return int((k + 1) * 100 / count());
 }
 
+int LabelNumbers::widestNumber() const {
+    if (series_)
+        return int(formatLabelNumber(double(end_)).size());
+    qsizetype widest = 0;
+    for (const double item : items_)
+        widest = std::max(widest, formatLabelNumber(item).size());
+    return int(widest);
+}
+
 QString formatLabelNumber(double number) {
     // Halves go away from zero, as the "00000" format rounds them.
     const double rounded = std::round(number);
@@ -246,6 +255,11 @@ std::optional<LabelNumbers> ReadNumbersToPrint(AppContext& ctx, NumberChoice cho
     return numbers;
 }
 
+bool ConfirmLayoutFits(AppContext& ctx, const CellPlan& plan, const LabelGrid& grid) {
+    const std::optional<QString> question = layoutFitQuestion(plan, grid);
+    return !question || ConfirmIncompleteSheet(ctx, *question);
+}
+
 std::optional<SheetJob> PrepareSheetJob(AppContext& ctx, int divisions) {
     auto layout = readLayoutSettings(ctx.layout);
     if (const QString* refusal = std::get_if<QString>(&layout)) {
@@ -332,6 +346,18 @@ void PrintLabelSheets(AppContext& ctx, const LabelSheetRequest& request, const P
         break;
     }
     const double amplitude = job->layout.amplitude;
+    // The characters go under the bars in the page's current font.
+    const int characters = int(prefix.size()) + numbers->widestNumber() + 1;
+    const CellPlan plan{
+        {{CellItem::Kind::Symbol, QRectF(grid.hu, grid.vu, symbolInkWidth(characters, amplitude),
+                                         grid.barHeight + ctx.printer.textHeight())}},
+        5 * grid.hu,
+        5 * grid.vu,
+        amplitude,
+        job->layout.columns,
+        job->layout.rows};
+    if (!ConfirmLayoutFits(ctx, plan, grid))
+        return;
     auto draw = [&](int r, int c, const QString& number) {
         const double x = grid.left + (c - 1) * 5 * grid.hu + grid.hu;
         const double y = grid.top + (r - 1) * 5 * grid.vu + grid.vu;

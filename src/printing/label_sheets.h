@@ -4,6 +4,7 @@
 // command barcodes. The grid, the number rules and the label loop are shared
 // with the borrower cards.
 
+#include "printing/layout_fit.h"
 #include "printing/layout_settings.h"
 
 #include <QString>
@@ -64,6 +65,8 @@ class LabelNumbers {
     // counts from its first label (which shows 0), a list from 1; a series
     // of one label shows 100.
     int progressAfter(qint64 k) const;
+    // The most characters a number of the job takes on its label.
+    int widestNumber() const;
 
   private:
     bool series_ = true;
@@ -115,6 +118,11 @@ struct SheetJob {
 // line), sets the printer to pixels and portrait, and computes the grid; the
 // margins in pixels become the program's left and right margins.
 std::optional<SheetJob> PrepareSheetJob(AppContext& ctx, int divisions);
+
+// Asks, before a job, whether to print what does not fit the layout (the
+// question names the first column or row at fault); true when everything
+// fits or the answer, in ctx.answer, is Yes.
+bool ConfirmLayoutFits(AppContext& ctx, const CellPlan& plan, const LabelGrid& grid);
 
 using Progress = std::function<void(int percent)>;
 // Draws the cell at `row` and `column` (from 1) for the number `number`, as
