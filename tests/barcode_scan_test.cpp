@@ -144,6 +144,53 @@ TEST_F(Scan, BarsCoverExactlyTheRecordedPixels) {
     }
 }
 
+TEST_F(Scan, PixelsLandOnWholeDotsAtAnyResolution) {
+    // A pixel is 1/600 inch: 2 dots at 1200 dpi, half a dot at 300 dpi, where
+    // each bar edge takes the nearest dot, so a narrow bar of 9 pixels is 4
+    // or 5 dots. 11 characters of 3 wide and 6 narrow elements, each followed
+    // by a narrow gap but the last, are 11 × 16 - 1 = 175 narrow widths: 700
+    // pixels at amplitude 4, 1575 at 9; from pixel 200 at 300 dpi, dots 100
+    // to round(1775 / 2) = 888, 788 dots.
+    struct Row {
+        int line;
+        int dpi;
+        int amplitude;
+        std::set<int> widths; // of bars and of spaces, in dots
+        int length;           // of the symbol, in dots
+    };
+    const Row rows[] = {
+        {1, 1200, 4, {8, 24}, 1400},
+        {2, 300, 4, {2, 6}, 350},
+        {3, 300, 9, {4, 5, 13, 14}, 788},
+        {4, 1200, 9, {18, 54}, 3150},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.line);
+        file = dir.path() + QStringLiteral("/dots%1.pdf").arg(row.line);
+        // A small sheet: A4 at 1200 dpi is past what QImage may load.
+        PdfPrinter device(
+            t.dialogs, t.files, t.clock,
+            [this] {
+                return PdfTarget{file, false};
+            },
+            row.dpi, QPageSize(QPageSize::A6));
+        DrawBarcode(ctx, device, 200, 200, 400, row.amplitude, "*DOC-00001*", true);
+        device.endDocument();
+        const QImage page = rasterise(file, row.dpi, 1);
+        ASSERT_FALSE(page.isNull());
+        const double dots = row.dpi / 600.0;
+        const std::set<int> dark = darkColumns(page, int(400 * dots), 0, page.width());
+        ASSERT_FALSE(dark.empty());
+        EXPECT_EQ(*dark.begin(), int(200 * dots));
+        EXPECT_EQ(*dark.rbegin() - *dark.begin() + 1, row.length);
+        const auto [bars, spaces] = runWidths(dark);
+        std::set<int> widths = bars;
+        widths.insert(spaces.begin(), spaces.end());
+        EXPECT_EQ(widths, row.widths);
+        EXPECT_EQ(scan(page, page.rect()), QStringList{"DOC-00001"});
+    }
+}
+
 TEST_F(Scan, FullCharacterSetAndCards) {
     // Every character of the set in one symbol checks the whole table.
     file = dir.path() + "/set.pdf";

@@ -115,6 +115,10 @@ void SheetWindow::chooseNumbers(NumberChoice choice) {
 
 Progress SheetWindow::gauge() {
     return [this](int percent) {
+        // Most labels leave the percentage as it was, and a repaint costs
+        // more than drawing the label.
+        if (percent == thermomètre->value())
+            return;
         thermomètre->setValue(percent);
         // The job holds the event loop: the gauge is painted now or not at all.
         thermomètre->repaint();

@@ -49,7 +49,7 @@ class SheetWindow : public QWidget {
     void finishLayout(QWidget* kinds);
     // What Option2 enables: the series frame and fields, or the list's.
     void chooseNumbers(NumberChoice choice);
-    // The gauge as the print jobs move it: every step is painted at once.
+    // The gauge as the print jobs move it: each new percentage is painted at once.
     Progress gauge();
     virtual void print() = 0;
 

@@ -1,5 +1,6 @@
 #include "cups_server.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -115,8 +116,12 @@ void CupsServer::run(const QString& command, const QStringList& arguments) {
 
 bool CupsServer::addPdfQueue(const QString& name, int dpi) {
     // cups-pdf needs root, and finds its output folder in a file of its own
-    // named after the last part of its device address.
-    const QString config = QStringLiteral("%1/cups-pdf-%2.conf").arg(kBackendConfigFolder, name);
+    // named after the last part of its device address: this process's own,
+    // as tests of other builds may run beside it.
+    const QString device =
+        QStringLiteral("%1_%2").arg(name).arg(QCoreApplication::applicationPid());
+    const QString config = QStringLiteral("%1/cups-pdf-%2.conf")
+                               .arg(QString::fromLatin1(kBackendConfigFolder), device);
     if (::geteuid() != 0 ||
         !writeText(config, QStringLiteral("Out %1\nAnonDirName %1\nLabel 0\n").arg(output()))) {
         failure_ = QStringLiteral("cups-pdf runs as root only, with its settings in ") +
@@ -124,7 +129,7 @@ bool CupsServer::addPdfQueue(const QString& name, int dpi) {
         return false;
     }
     backendConfigs_ << config;
-    run("lpadmin", {"-p", name, "-E", "-v", "cups-pdf:/" + name, "-P",
+    run("lpadmin", {"-p", name, "-E", "-v", "cups-pdf:/" + device, "-P",
                     "/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd", "-o",
                     QStringLiteral("Resolution=%1dpi").arg(dpi)});
     return true;
