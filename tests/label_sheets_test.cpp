@@ -248,6 +248,39 @@ TEST_F(LabelSheets, KindsPrefixesAndMessages) {
 // What does not fit the layout is asked about before the job, naming the
 // first column or row at fault; the default layout asks nothing. Symbols are
 // "*DOC-00001*": 11 characters, 16 × 11 × A − A pixels of 1/600 inch.
+// A sheet already partly used is finished: the first sheet starts at the
+// cell asked for, and the sheet counts as full when the labels fill it.
+TEST_F(LabelSheets, FirstSheetStartsAtTheLabelAskedFor) {
+    LabelSheetRequest request = series("1", "20");
+    request.firstLabel = 5; // row 3, column 1 of 2 × 8
+    print(request);
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_TRUE(messages()[0].startsWith("Le nombre d'étiquettes souhaité n'est pas un multiple"))
+        << "4 cells left empty and 20 labels fill no whole sheet";
+    EXPECT_EQ(jobs().size(), 0u);
+    t.dialogs.shown.clear();
+
+    request = series("1", "12");
+    request.firstLabel = 5;
+    print(request);
+    ASSERT_EQ(jobs().size(), 1u);
+    EXPECT_EQ(jobs()[0].sheets, 1);
+    const std::vector<Label> l = labels();
+    ASSERT_EQ(l.size(), 12u);
+    EXPECT_EQ(l[0].bar, QPointF(kW / 10, 2 * 5 * kH / 40 + kH / 40));
+    EXPECT_EQ(l[11].text, "*DOC-00012*");
+
+    t.dialogs.shown.clear();
+    request.firstLabel = 17;
+    print(request);
+    EXPECT_EQ(
+        messages(),
+        QStringList{
+            kImpossible +
+            "Données incorrectes : L'étiquette de départ doit être comprise entre 1 et 16, le nombre d'étiquettes d'une feuille..."});
+    EXPECT_EQ(jobs().size(), 1u);
+}
+
 TEST_F(LabelSheets, LayoutQuestionNamesWhatDoesNotFit) {
     const QString oui = "\n\nVoulez-vous quand même imprimer ?";
     // clang-format off

@@ -16,6 +16,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -214,6 +215,7 @@ TEST_F(PrintingWindowsTest, CardWindowStartsWithoutKindAndTicked) {
     EXPECT_TRUE(t.dialogs.shown.empty());
 
     pupils->click();
+    child<QSpinBox>(form7, "firstLabel")->setValue(2); // the first card is used
     print->click();
     ASSERT_EQ(t.printer.jobs().size(), 1u);
     QStringList texts;
@@ -221,6 +223,8 @@ TEST_F(PrintingWindowsTest, CardWindowStartsWithoutKindAndTicked) {
         if (item.kind == PrintedItem::Kind::Text && item.text.size() > 1)
             texts << item.text;
     EXPECT_EQ(texts, QStringList({"CARTE D'EMPRUNTEUR", "NOM : Léa MARTIN"}));
+    EXPECT_GT(t.printer.jobs()[0].items.front().from.x(), t.printer.printableWidth() / 2)
+        << "printed in the second column";
 }
 
 } // namespace

@@ -66,9 +66,10 @@ void PrintBorrowerCards(AppContext& ctx, const CardRequest& request, const Progr
     const LabelGrid& grid = job->grid;
     const CardKind kind = *request.kind;
 
-    const std::optional<LabelNumbers> numbers = ReadNumbersToPrint(
-        ctx, request.numbers, request.Text1, request.Text2, request.Text7,
-        qint64(job->layout.rows) * job->layout.columns, {kImpossible, kNoList, kNotAMultiple});
+    const std::optional<LabelNumbers> numbers =
+        ReadNumbersToPrint(ctx, request.numbers, request.Text1, request.Text2, request.Text7,
+                           qint64(job->layout.rows) * job->layout.columns, request.firstLabel,
+                           {kImpossible, kNoList, kNotAMultiple});
     if (!numbers)
         return;
 
@@ -120,7 +121,7 @@ void PrintBorrowerCards(AppContext& ctx, const CardRequest& request, const Progr
         printer.printLine(name);
         plainText(printer);
     };
-    RunLabelLoop(ctx, *job, *numbers, draw, progress,
+    RunLabelLoop(ctx, *job, *numbers, request.firstLabel, draw, progress,
                  kind == CardKind::Pupils ? kPupilsSent : kMembersSent);
 }
 

@@ -18,6 +18,7 @@ struct CardRequest {
     QString Text2;      // series end
     QString Text7;      // list
     bool Check1 = true; // look the names up
+    int firstLabel = 1; // as on label sheets
 };
 
 // "NOM :" and, when the borrower of that five-digit number is found, a blank,

@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 namespace karvel {
@@ -67,6 +68,7 @@ CardRequest CardWindow::request() const {
     r.Text2 = Text2->text();
     r.Text7 = Text7->text();
     r.Check1 = Check1->isChecked();
+    r.firstLabel = firstLabel->value();
     return r;
 }
 

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 namespace karvel {
@@ -81,6 +82,7 @@ LabelSheetRequest LabelSheetWindow::request() const {
     r.Text1 = Text1->text();
     r.Text2 = Text2->text();
     r.Text7 = Text7->text();
+    r.firstLabel = firstLabel->value();
     return r;
 }
 

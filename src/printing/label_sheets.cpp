@@ -23,6 +23,7 @@ const QString kEndInvalid = QStringLiteral("Données incorrectes : Le numéro de
 const QString kEndBelowStart = QStringLiteral("Données incorrectes : Le numéro de fin de série est inférieur au numéro de début...");
 const QString kSeriesTooLong = QStringLiteral("Données incorrectes : Une série ne peut pas dépasser %1 codes-barres...").arg(kLargestSeries);
 const QString kNoList = QStringLiteral("Aucune liste de codes-barres à imprimer...");
+const QString kFirstLabelOutside = QStringLiteral("Données incorrectes : L'étiquette de départ doit être comprise entre 1 et %1, le nombre d'étiquettes d'une feuille...");
 // The count goes where the sign blank of the number leaves two blanks after "de".
 const QString kNotAMultiple = QStringLiteral("Le nombre d'étiquettes souhaité n'est pas un multiple de  %1\n\nVoulez-vous quand même continuer et ne pas imprimer une feuille d'étiquettes complète?");
 const QString kCommandsSent = QStringLiteral("L'impression des codes-barres de commande est lancée... Patientez");
@@ -235,8 +236,12 @@ bool ConfirmIncompleteSheet(AppContext& ctx, const QString& question) {
 
 std::optional<LabelNumbers> ReadNumbersToPrint(AppContext& ctx, NumberChoice choice,
                                                const QString& from, const QString& to,
-                                               const QString& list, qint64 perSheet,
+                                               const QString& list, qint64 perSheet, int firstLabel,
                                                const NumberTexts& texts) {
+    if (firstLabel < 1 || firstLabel > perSheet) {
+        RefusePrinting(ctx, texts.impossible, kFirstLabelOutside.arg(perSheet));
+        return std::nullopt;
+    }
     if (choice == NumberChoice::List) {
         std::optional<LabelNumbers> numbers = readList(list);
         if (!numbers)
@@ -249,7 +254,7 @@ std::optional<LabelNumbers> ReadNumbersToPrint(AppContext& ctx, NumberChoice cho
         return std::nullopt;
     }
     const LabelNumbers& numbers = std::get<LabelNumbers>(series);
-    if (numbers.count() % perSheet != 0 &&
+    if ((numbers.count() + firstLabel - 1) % perSheet != 0 &&
         !ConfirmIncompleteSheet(ctx, texts.notAMultiple.arg(perSheet)))
         return std::nullopt;
     return numbers;
@@ -279,15 +284,20 @@ std::optional<SheetJob> PrepareSheetJob(AppContext& ctx, int divisions) {
     return job;
 }
 
-void RunLabelLoop(AppContext& ctx, const SheetJob& job, const LabelNumbers& numbers,
+void RunLabelLoop(AppContext& ctx, const SheetJob& job, const LabelNumbers& numbers, int firstLabel,
                   const DrawCell& draw, const Progress& progress, const QString& completion) {
     bool sent = false;
     sendJob(ctx, [&] {
         const qint64 count = numbers.count();
         qint64 k = 0;
+        int skipped = firstLabel - 1;
         while (k < count) {
             for (int r = 1; r <= job.layout.rows && k < count; ++r) {
                 for (int c = 1; c <= job.layout.columns && k < count; ++c) {
+                    if (skipped > 0) {
+                        --skipped;
+                        continue;
+                    }
                     draw(r, c, formatLabelNumber(numbers.at(k)));
                     progress(numbers.progressAfter(k));
                     ++k;
@@ -322,9 +332,10 @@ void PrintLabelSheets(AppContext& ctx, const LabelSheetRequest& request, const P
         return;
     }
 
-    const std::optional<LabelNumbers> numbers = ReadNumbersToPrint(
-        ctx, request.numbers, request.Text1, request.Text2, request.Text7,
-        qint64(job->layout.rows) * job->layout.columns, {kImpossible, kNoList, kNotAMultiple});
+    const std::optional<LabelNumbers> numbers =
+        ReadNumbersToPrint(ctx, request.numbers, request.Text1, request.Text2, request.Text7,
+                           qint64(job->layout.rows) * job->layout.columns, request.firstLabel,
+                           {kImpossible, kNoList, kNotAMultiple});
     if (!numbers)
         return;
 
@@ -364,7 +375,7 @@ void PrintLabelSheets(AppContext& ctx, const LabelSheetRequest& request, const P
         DrawBarcode(ctx, ctx.printer, x, y, grid.barHeight, amplitude,
                     prefix + number + QLatin1Char('*'), true);
     };
-    RunLabelLoop(ctx, *job, *numbers, draw, progress, completion);
+    RunLabelLoop(ctx, *job, *numbers, request.firstLabel, draw, progress, completion);
 }
 
 } // namespace karvel

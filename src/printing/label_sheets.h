@@ -30,6 +30,9 @@ struct LabelSheetRequest {
     QString Text1; // series start
     QString Text2; // series end
     QString Text7; // list
+    // The cell the first sheet starts at, from 1 (top left), so that a sheet
+    // already partly used is finished rather than thrown away.
+    int firstLabel = 1;
 };
 
 // The geometry of one job, in pixels of 1/600 inch. A cell is `divisions` units
@@ -101,12 +104,13 @@ struct NumberTexts {
     QString noList;       // a blank list
     QString notAMultiple; // the question, with %1 for the labels of a sheet
 };
-// The numbers a series (from, to) or a list asks for. A refusal is shown and
-// a count that fills no whole sheet asks whether to go on; nothing then
-// means printing stops.
+// The numbers a series (from, to) or a list asks for, printed from the cell
+// `firstLabel` (from 1) of the first sheet. A refusal is shown and a job
+// whose last sheet is not full asks whether to go on; nothing then means
+// printing stops.
 std::optional<LabelNumbers> ReadNumbersToPrint(AppContext& ctx, NumberChoice choice,
                                                const QString& from, const QString& to,
-                                               const QString& list, qint64 perSheet,
+                                               const QString& list, qint64 perSheet, int firstLabel,
                                                const NumberTexts& texts);
 
 struct SheetJob {
@@ -129,11 +133,12 @@ using Progress = std::function<void(int percent)>;
 // its label prints it.
 using DrawCell = std::function<void(int row, int column, const QString& number)>;
 
-// Fills the sheets row by row, moving the gauge after every cell, starts a
+// Fills the sheets row by row from the cell `firstLabel` (from 1) of the
+// first sheet, moving the gauge after every cell, starts a
 // new page after every full sheet and after the last cell, sends the job,
 // then shows `completion` and puts the gauge back to 0. A printer failure
 // shows the standard error message and drops the job.
-void RunLabelLoop(AppContext& ctx, const SheetJob& job, const LabelNumbers& numbers,
+void RunLabelLoop(AppContext& ctx, const SheetJob& job, const LabelNumbers& numbers, int firstLabel,
                   const DrawCell& draw, const Progress& progress, const QString& completion);
 
 // "&Imprimer les codes-barres".

@@ -13,6 +13,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 namespace karvel {
@@ -62,6 +63,15 @@ SheetWindow::SheetWindow(AppContext& ctx, LayoutWindow& layoutWindow, const Shee
     hints->addWidget(separatorHint);
     listLayout->addLayout(hints);
 
+    firstLabelCaption =
+        named(new QLabel(QStringLiteral("Commencer à l'étiquette n°"), this), "firstLabelCaption");
+    firstLabel = named(new QSpinBox(this), "firstLabel");
+    // The checks of a job say what the largest is: it depends on the layout.
+    firstLabel->setRange(1, 999);
+    firstLabel->setToolTip(QStringLiteral(
+        "1 = l'étiquette en haut à gauche ; pour finir une feuille déjà entamée, indiquez la première étiquette encore libre"));
+    firstLabelCaption->setBuddy(firstLabel);
+
     thermomètre = named(new QProgressBar(this), "thermomètre");
     thermomètre->setRange(0, 100);
     thermomètre->setValue(0);
@@ -89,6 +99,11 @@ void SheetWindow::finishLayout(QWidget* kinds) {
     layout->addWidget(seriesFrame);
     layout->addWidget(Option2index1);
     layout->addWidget(listFrame);
+    auto* start = new QHBoxLayout;
+    start->addWidget(firstLabelCaption);
+    start->addWidget(firstLabel);
+    start->addStretch();
+    layout->addLayout(start);
     layout->addWidget(thermomètre);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(SSCommand1);

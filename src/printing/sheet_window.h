@@ -15,6 +15,7 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
+class QSpinBox;
 class QVBoxLayout;
 
 namespace karvel {
@@ -67,6 +68,8 @@ class SheetWindow : public QWidget {
     QLabel* exampleHint;
     QLabel* separatorHint;
     QLineEdit* Text7;
+    QLabel* firstLabelCaption;
+    QSpinBox* firstLabel; // the cell the first sheet starts at
     QProgressBar* thermomètre;
     QPushButton* SSCommand1; // print
     QPushButton* SSCommand2; // quit
