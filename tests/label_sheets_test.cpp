@@ -281,13 +281,37 @@ TEST_F(LabelSheets, FirstSheetStartsAtTheLabelAskedFor) {
     EXPECT_EQ(jobs().size(), 1u);
 }
 
+// The grid is laid from the sheet's edge, so that it meets the labels of the
+// sheet whatever the printer cannot print; bars that would fall in those
+// edges are asked about.
+TEST_F(LabelSheets, GridIsLaidFromTheSheetsEdge) {
+    const double mm = 600 / 25.4;
+    RecordingPrinter printer(600, {210, 297}, {5, 5, 5, 5});
+    AppContext ctx{t.dialogs, t.clock, t.files, printer};
+    PrintLabelSheets(ctx, series("1", "16"), [](int) {});
+    ASSERT_EQ(printer.jobs().size(), 1u);
+    const std::vector<Label> l = labelsOf(printer.jobs()[0]);
+    // Recorded from the printable area's corner, 5 mm in from the sheet's.
+    EXPECT_NEAR(l[0].bar.x(), kW / 10 - 5 * mm, 1e-6);
+    EXPECT_NEAR(l[0].bar.y(), kH / 40 - 5 * mm, 1e-6);
+
+    RecordingPrinter wide(600, {210, 297}, {25.5, 5, 5, 5});
+    AppContext wideCtx{t.dialogs, t.clock, t.files, wide};
+    t.dialogs.shown.clear();
+    PrintLabelSheets(wideCtx, series("1", "16"), [](int) {});
+    EXPECT_EQ(
+        messages().at(0),
+        "Le code-barres de la colonne 1 tombe de 4,5 mm dans le bord de la feuille que l'imprimante ne peut pas imprimer.\n\nVoulez-vous quand même imprimer ?");
+    EXPECT_TRUE(wide.jobs().empty());
+}
+
 TEST_F(LabelSheets, LayoutQuestionNamesWhatDoesNotFit) {
     const QString oui = "\n\nVoulez-vous quand même imprimer ?";
     // clang-format off
     const struct { const char* columns; const char* rows; const char* amplitude; QString question; } rows[] = {
         /* 1 */ {"2", "8", "4", ""},
         /* 2 */ {"6", "12", "3", ""},
-        /* 3 */ {"6", "12", "4", "Le code-barres de la colonne 6 dépasse de 1,7 mm le bord imprimable de la feuille." + oui},
+        /* 3 */ {"6", "12", "4", "Le code-barres de la colonne 6 dépasse de 1,6 mm le bord imprimable de la feuille." + oui},
         /* 4 */ {"6", "12", "5", "Le code-barres de la colonne 1 empiète de 4,2 mm sur l'étiquette de la colonne 2 : les deux risquent d'être illisibles." + oui},
         /* 5 */ {"1", "1", "9", ""},
         /* 6 */ {"2", "8", "2,5", "Avec l'amplitude 2,5, les barres fines ne mesurent que 0,106 mm : en dessous de 0,127 mm, un lecteur de codes-barres risque de ne pas les lire." + oui},

@@ -173,6 +173,8 @@ class VanishingPrinter final : public PrinterSurface {
     void setY(double) override {}
     double textWidth(const QString&) const override { return 0; }
     double textHeight() const override { return 0; }
+    void setFullPage(bool) override {}
+    QMarginsF unprintableMargins() const override { return {}; }
     void print(const QString&) override { fail(); }
     void printLine(const QString&) override { fail(); }
     void drawLine(double, double, double, double, const QColor&) override { fail(); }

@@ -19,6 +19,9 @@ void PrintLoanList(AppContext& ctx, const DeskState& desk) {
     PrinterSurface& printer = ctx.printer;
     try {
         printer.setOrientation(Orientation::Portrait);
+        // Lines of text start where the printer can print, whatever a label
+        // sheet printed before asked.
+        printer.setFullPage(false);
         ctx.LeftMargin = kLoanListMargin;
         printer.setY(kLoanListMargin);
         // Every line starts at the margin: ending a line puts the printer

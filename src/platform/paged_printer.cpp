@@ -15,7 +15,25 @@ double PagedPrinter::fromPixels(double value) const {
 }
 
 QSizeF PagedPrinter::printablePixels() const {
-    return printableDots(sheetOrientation()) / dotsPerPixel();
+    QSizeF dots = printableDots(sheetOrientation());
+    if (sheetFullPage()) {
+        const QMarginsF margins = marginDots(sheetOrientation());
+        dots += QSizeF(margins.left() + margins.right(), margins.top() + margins.bottom());
+    }
+    return dots / dotsPerPixel();
+}
+
+QMarginsF PagedPrinter::unprintableMargins() const {
+    const QMarginsF pixels = marginDots(sheetOrientation()) / dotsPerPixel();
+    return {fromPixels(pixels.left()), fromPixels(pixels.top()), fromPixels(pixels.right()),
+            fromPixels(pixels.bottom())};
+}
+
+QPointF PagedPrinter::onDevice(const QPointF& pixels) const {
+    if (!sheetFullPage())
+        return pixels;
+    const QMarginsF margins = marginDots(sheetOrientation()) / dotsPerPixel();
+    return pixels - QPointF(margins.left(), margins.top());
 }
 
 double PagedPrinter::printableWidth() const {
@@ -34,6 +52,7 @@ bool PagedPrinter::beginOutput() {
     if (!inJob_) {
         inJob_ = true;
         jobOrientation_ = orientation_;
+        jobFullPage_ = fullPage_;
         sheet_ = 1;
         pendingSheets_ = 0;
         try {
@@ -65,7 +84,7 @@ void PagedPrinter::print(const QString& text) {
         y_ = 0;
     }
     if (!text.isEmpty() && beginOutput())
-        paintText({x_, y_}, text, font_);
+        paintText(onDevice({x_, y_}), text, font_);
     x_ += metrics(font_).horizontalAdvance(text) / dotsPerPixel();
 }
 
@@ -79,7 +98,7 @@ void PagedPrinter::drawLine(double x1, double y1, double x2, double y2, const QC
     const QPointF from(toPixels(x1), toPixels(y1));
     const QPointF to(toPixels(x2), toPixels(y2));
     if (beginOutput())
-        paintLine(from, to, colour);
+        paintLine(onDevice(from), onDevice(to), colour);
     x_ = to.x();
     y_ = to.y();
 }

@@ -22,6 +22,8 @@ class PagedPrinter : public PrinterSurface {
     PrinterUnit unit() const override { return unit_; }
     void setOrientation(Orientation orientation) override { orientation_ = orientation; }
     Orientation orientation() const override { return orientation_; }
+    void setFullPage(bool on) override { fullPage_ = on; }
+    QMarginsF unprintableMargins() const override;
     double printableWidth() const override;
     double printableHeight() const override;
     double x() const override { return fromPixels(x_); }
@@ -52,6 +54,11 @@ class PagedPrinter : public PrinterSurface {
     virtual double resolution() const = 0;
     // The printable area of a sheet in `orientation`, in device dots.
     virtual QSizeF printableDots(Orientation orientation) const = 0;
+    // The edges of such a sheet the device cannot print, in its dots.
+    virtual QMarginsF marginDots(Orientation orientation) const {
+        (void)orientation;
+        return {};
+    }
     // The font's metrics on the device, in its dots.
     virtual QFontMetricsF metrics(const QFont& font) const = 0;
     // Device dots in one pixel: 2 at 1200 dpi, 0.5 at 300 dpi.
@@ -78,8 +85,13 @@ class PagedPrinter : public PrinterSurface {
   private:
     double toPixels(double value) const;
     double fromPixels(double value) const;
-    // The printable area of the sheet being drawn on, in pixels.
+    // The printable area of the sheet being drawn on, in pixels: the whole
+    // sheet for a full-page document.
     QSizeF printablePixels() const;
+    // Where a position of the document lies on the device, whose origin is
+    // the corner of its printable area.
+    QPointF onDevice(const QPointF& pixels) const;
+    bool sheetFullPage() const { return inJob_ ? jobFullPage_ : fullPage_; }
     // Begins the job and the sheets asked for since the last output; false
     // when the job could not start and its output is dropped.
     bool beginOutput();
@@ -88,6 +100,8 @@ class PagedPrinter : public PrinterSurface {
     PrinterUnit unit_ = PrinterUnit::Twips;
     Orientation orientation_ = Orientation::Portrait;
     Orientation jobOrientation_ = Orientation::Portrait;
+    bool fullPage_ = false;
+    bool jobFullPage_ = false;
     double x_ = 0;
     double y_ = 0;
     bool inJob_ = false;

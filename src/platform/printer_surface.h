@@ -4,6 +4,7 @@
 // stays until it is changed again, across jobs.
 
 #include <QColor>
+#include <QMarginsF>
 #include <QString>
 
 namespace karvel {
@@ -24,6 +25,12 @@ class PrinterSurface {
     // Applies to the next document.
     virtual void setOrientation(Orientation orientation) = 0;
     virtual Orientation orientation() const = 0;
+    // Applies to the next document: positions are measured from the sheet's
+    // edge and the printable area is the whole sheet, so that a grid meets
+    // the labels of a sheet whatever margins the printer cannot print.
+    virtual void setFullPage(bool on) = 0;
+    // The edges of the sheet the printer cannot print, in the current unit.
+    virtual QMarginsF unprintableMargins() const = 0;
 
     // The printable area, in the current unit.
     virtual double printableWidth() const = 0;

@@ -12,11 +12,20 @@ QtPrinter::QtPrinter(const QPrinterInfo& printer) : printer_(printer, QPrinter::
     printer_.setDocName(QStringLiteral("KarVel"));
 }
 
-QSizeF QtPrinter::printableDots(Orientation orientation) const {
+QPageLayout QtPrinter::layout(Orientation orientation) const {
     QPageLayout layout = printer_.pageLayout();
     layout.setOrientation(orientation == Orientation::Landscape ? QPageLayout::Landscape
                                                                 : QPageLayout::Portrait);
-    return layout.paintRectPixels(printer_.resolution()).size();
+    return layout;
+}
+
+QSizeF QtPrinter::printableDots(Orientation orientation) const {
+    return layout(orientation).paintRectPixels(printer_.resolution()).size();
+}
+
+// The printer's margins are those it cannot print: Qt takes them from its driver.
+QMarginsF QtPrinter::marginDots(Orientation orientation) const {
+    return QMarginsF(layout(orientation).marginsPixels(printer_.resolution()));
 }
 
 QFontMetricsF QtPrinter::metrics(const QFont& font) const {

@@ -18,12 +18,15 @@ class QtPrinter final : public PainterPrinter {
   protected:
     double resolution() const override { return printer_.resolution(); }
     QSizeF printableDots(Orientation orientation) const override;
+    QMarginsF marginDots(Orientation orientation) const override;
     QFontMetricsF metrics(const QFont& font) const override;
     QPagedPaintDevice& openDevice(Orientation orientation) override;
     void closeDevice(bool failed) override;
     void abortDevice() override { printer_.abort(); }
 
   private:
+    QPageLayout layout(Orientation orientation) const;
+
     // Mutable because Qt measures fonts on a non-const device.
     mutable QPrinter printer_;
     // Set while a job is being painted.

@@ -4,16 +4,28 @@
 
 namespace karvel {
 
-RecordingPrinter::RecordingPrinter(int dpi, QSizeF pageMillimetres)
-    : dpi_(dpi), pageMm_(pageMillimetres), metricsDevice_(1, 1, QImage::Format_Mono) {
+RecordingPrinter::RecordingPrinter(int dpi, QSizeF pageMillimetres, QMarginsF marginsMillimetres)
+    : dpi_(dpi), pageMm_(pageMillimetres), marginsMm_(marginsMillimetres),
+      metricsDevice_(1, 1, QImage::Format_Mono) {
     const int dotsPerMetre = int(dpi / 0.0254 + 0.5);
     metricsDevice_.setDotsPerMeterX(dotsPerMetre);
     metricsDevice_.setDotsPerMeterY(dotsPerMetre);
 }
 
 QSizeF RecordingPrinter::printableDots(Orientation orientation) const {
+    const QMarginsF m = marginDots(orientation);
     const QSizeF mm = orientation == Orientation::Portrait ? pageMm_ : pageMm_.transposed();
-    return {std::floor(mm.width() / 25.4 * dpi_), std::floor(mm.height() / 25.4 * dpi_)};
+    return {std::floor(mm.width() / 25.4 * dpi_) - m.left() - m.right(),
+            std::floor(mm.height() / 25.4 * dpi_) - m.top() - m.bottom()};
+}
+
+QMarginsF RecordingPrinter::marginDots(Orientation orientation) const {
+    // The margins turn with the sheet, the left one becoming the top one.
+    const QMarginsF mm = orientation == Orientation::Portrait
+                             ? marginsMm_
+                             : QMarginsF(marginsMm_.bottom(), marginsMm_.left(), marginsMm_.top(),
+                                         marginsMm_.right());
+    return mm * (dpi_ / 25.4);
 }
 
 QFontMetricsF RecordingPrinter::metrics(const QFont& font) const {

@@ -31,7 +31,9 @@ struct PrintedJob {
 
 class RecordingPrinter final : public PagedPrinter {
   public:
-    explicit RecordingPrinter(int dpi = 600, QSizeF pageMillimetres = {210, 297});
+    // `marginsMillimetres`: the edges of the sheet it cannot print.
+    explicit RecordingPrinter(int dpi = 600, QSizeF pageMillimetres = {210, 297},
+                              QMarginsF marginsMillimetres = {});
 
     // Jobs sent so far; the job in progress is not among them.
     const std::vector<PrintedJob>& jobs() const { return jobs_; }
@@ -41,6 +43,7 @@ class RecordingPrinter final : public PagedPrinter {
   protected:
     double resolution() const override { return dpi_; }
     QSizeF printableDots(Orientation orientation) const override;
+    QMarginsF marginDots(Orientation orientation) const override;
     QFontMetricsF metrics(const QFont& font) const override;
     void startJob(Orientation orientation) override;
     void startSheet() override { ++current_.sheets; }
@@ -51,6 +54,7 @@ class RecordingPrinter final : public PagedPrinter {
   private:
     int dpi_;
     QSizeF pageMm_;
+    QMarginsF marginsMm_;
     // Text is measured at the printer's resolution.
     QImage metricsDevice_;
     PrintedJob current_;

@@ -60,7 +60,7 @@ QString cardNameLine(AppContext& ctx, CardKind kind, const QString& number) {
 }
 
 void PrintBorrowerCards(AppContext& ctx, const CardRequest& request, const Progress& progress) {
-    const std::optional<SheetJob> job = PrepareSheetJob(ctx, 10);
+    const std::optional<SheetJob> job = PrepareSheetJob(ctx, 10, true);
     if (!job || !request.kind)
         return;
     const LabelGrid& grid = job->grid;
@@ -80,17 +80,17 @@ void PrintBorrowerCards(AppContext& ctx, const CardRequest& request, const Progr
     const QRectF title(grid.hu, 0, printer.textWidth(kTitle), printer.textHeight());
     plainText(printer);
     const int characters = int(prefix.size()) + numbers->widestNumber() + 1;
+    const double ink = symbolInkWidth(characters, job->layout.amplitude);
     const CellPlan plan{
         {{CellItem::Kind::CardTitle, title},
-         {CellItem::Kind::Symbol,
-          QRectF(grid.hu, 2 * grid.vu, symbolInkWidth(characters, job->layout.amplitude),
-                 3 * grid.vu + printer.textHeight())}},
+         {CellItem::Kind::Bars, QRectF(grid.hu, 2 * grid.vu, ink, 3 * grid.vu)},
+         {CellItem::Kind::Characters, QRectF(grid.hu, 5 * grid.vu, ink, printer.textHeight())}},
         10 * grid.hu,
         10 * grid.vu,
         job->layout.amplitude,
         job->layout.columns,
         job->layout.rows};
-    if (!ConfirmLayoutFits(ctx, plan, grid))
+    if (!ConfirmLayoutFits(ctx, plan, *job))
         return;
     // Names are looked up until the database fails once: its message is shown
     // then, and the rest of the cards print without names rather than

@@ -260,12 +260,12 @@ std::optional<LabelNumbers> ReadNumbersToPrint(AppContext& ctx, NumberChoice cho
     return numbers;
 }
 
-bool ConfirmLayoutFits(AppContext& ctx, const CellPlan& plan, const LabelGrid& grid) {
-    const std::optional<QString> question = layoutFitQuestion(plan, grid);
+bool ConfirmLayoutFits(AppContext& ctx, const CellPlan& plan, const SheetJob& job) {
+    const std::optional<QString> question = layoutFitQuestion(plan, job.grid, job.unprintable);
     return !question || ConfirmIncompleteSheet(ctx, *question);
 }
 
-std::optional<SheetJob> PrepareSheetJob(AppContext& ctx, int divisions) {
+std::optional<SheetJob> PrepareSheetJob(AppContext& ctx, int divisions, bool fromSheetEdge) {
     auto layout = readLayoutSettings(ctx.layout);
     if (const QString* refusal = std::get_if<QString>(&layout)) {
         RefusePrinting(ctx, kImpossible, *refusal);
@@ -277,6 +277,8 @@ std::optional<SheetJob> PrepareSheetJob(AppContext& ctx, int divisions) {
     printer.setUnit(PrinterUnit::Pixels);
     // Whatever the main window chose, sheets print in portrait.
     printer.setOrientation(Orientation::Portrait);
+    printer.setFullPage(fromSheetEdge);
+    job.unprintable = printer.unprintableMargins();
     job.grid = computeLabelGrid(job.layout, printer.printableWidth(), printer.printableHeight(),
                                 divisions);
     ctx.LeftMargin = job.grid.left;
@@ -315,7 +317,8 @@ void RunLabelLoop(AppContext& ctx, const SheetJob& job, const LabelNumbers& numb
 }
 
 void PrintLabelSheets(AppContext& ctx, const LabelSheetRequest& request, const Progress& progress) {
-    const std::optional<SheetJob> job = PrepareSheetJob(ctx, 5);
+    const std::optional<SheetJob> job =
+        PrepareSheetJob(ctx, 5, request.kind != LabelKind::Commands);
     if (!job || !request.kind)
         return;
     const LabelGrid& grid = job->grid;
@@ -359,15 +362,16 @@ void PrintLabelSheets(AppContext& ctx, const LabelSheetRequest& request, const P
     const double amplitude = job->layout.amplitude;
     // The characters go under the bars in the page's current font.
     const int characters = int(prefix.size()) + numbers->widestNumber() + 1;
-    const CellPlan plan{
-        {{CellItem::Kind::Symbol, QRectF(grid.hu, grid.vu, symbolInkWidth(characters, amplitude),
-                                         grid.barHeight + ctx.printer.textHeight())}},
-        5 * grid.hu,
-        5 * grid.vu,
-        amplitude,
-        job->layout.columns,
-        job->layout.rows};
-    if (!ConfirmLayoutFits(ctx, plan, grid))
+    const double ink = symbolInkWidth(characters, amplitude);
+    const CellPlan plan{{{CellItem::Kind::Bars, QRectF(grid.hu, grid.vu, ink, grid.barHeight)},
+                         {CellItem::Kind::Characters, QRectF(grid.hu, grid.vu + grid.barHeight, ink,
+                                                             ctx.printer.textHeight())}},
+                        5 * grid.hu,
+                        5 * grid.vu,
+                        amplitude,
+                        job->layout.columns,
+                        job->layout.rows};
+    if (!ConfirmLayoutFits(ctx, plan, *job))
         return;
     auto draw = [&](int r, int c, const QString& number) {
         const double x = grid.left + (c - 1) * 5 * grid.hu + grid.hu;

@@ -116,17 +116,22 @@ std::optional<LabelNumbers> ReadNumbersToPrint(AppContext& ctx, NumberChoice cho
 struct SheetJob {
     LayoutSettings layout;
     LabelGrid grid;
+    // What the printer cannot print of the sheet, in pixels.
+    QMarginsF unprintable;
 };
 
 // Reads and checks the layout (a refusal carries the label sheets' first
 // line), sets the printer to pixels and portrait, and computes the grid; the
-// margins in pixels become the program's left and right margins.
-std::optional<SheetJob> PrepareSheetJob(AppContext& ctx, int divisions);
+// margins in pixels become the program's left and right margins. A grid of
+// labels is laid from the sheet's edge, so that it meets the labels of the
+// sheet whatever margins the printer cannot print; a page of text lines
+// starts at the edge of the printable area.
+std::optional<SheetJob> PrepareSheetJob(AppContext& ctx, int divisions, bool fromSheetEdge);
 
 // Asks, before a job, whether to print what does not fit the layout (the
 // question names the first column or row at fault); true when everything
 // fits or the answer, in ctx.answer, is Yes.
-bool ConfirmLayoutFits(AppContext& ctx, const CellPlan& plan, const LabelGrid& grid);
+bool ConfirmLayoutFits(AppContext& ctx, const CellPlan& plan, const SheetJob& job);
 
 using Progress = std::function<void(int percent)>;
 // Draws the cell at `row` and `column` (from 1) for the number `number`, as

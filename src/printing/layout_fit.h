@@ -4,6 +4,7 @@
 // cell's, and narrow bars wide enough for a reader. Lengths are pixels of
 // 1/600 inch, the printer's unit for label sheets.
 
+#include <QMarginsF>
 #include <QRectF>
 #include <QString>
 #include <optional>
@@ -24,7 +25,8 @@ inline constexpr double kQuietZoneModules = 10;
 
 // One thing a cell draws, placed from the cell's top-left corner.
 struct CellItem {
-    enum class Kind { Symbol, CardTitle };
+    // A symbol is its bars and, under them, its characters.
+    enum class Kind { Bars, Characters, CardTitle };
     Kind kind;
     QRectF box;
 };
@@ -44,7 +46,10 @@ double symbolInkWidth(int characters, double amplitude);
 
 // The question to ask before printing, in plain French with the question's
 // last line, when something does not fit; nothing when everything does. The
-// first problem found is named: narrow bars, then columns, then rows.
-std::optional<QString> layoutFitQuestion(const CellPlan& plan, const LabelGrid& grid);
+// first problem found is named: narrow bars, then columns, then rows, then
+// a symbol in the edges of the sheet the printer cannot print
+// (`unprintable`, in pixels, for a grid laid from the sheet's edge).
+std::optional<QString> layoutFitQuestion(const CellPlan& plan, const LabelGrid& grid,
+                                         const QMarginsF& unprintable = {});
 
 } // namespace karvel
