@@ -57,6 +57,35 @@ TEST_F(RecordViewsTest, FindsWalksAndCountsTheResult) {
     EXPECT_EQ(v.field("inventaire"), "C-123");
 }
 
+// Opened as start-up opens it, a view reads one record; the first move or
+// count reads the rest, as the file then stands, from the record stood on.
+TEST_F(RecordViewsTest, OpenedWithoutWalkingUntilAMoveNeedsTheRest) {
+    DocumentView& v = view();
+    v.setRecordSource(Queries::allDocuments());
+    v.refreshUnwalked(RecordView::Stand::Last);
+    EXPECT_EQ(v.field("inventaire"), "C-123");
+    EXPECT_FALSE(v.isEOF());
+    SchoolFolder::insert(school.catalogue(), "vok", {document("D-001", "Ajouté après")});
+    v.moveNext();
+    EXPECT_EQ(v.field("inventaire"), "D-001") << "the walk starts from the record stood on";
+    EXPECT_EQ(v.recordCount(), 5);
+
+    v.refreshUnwalked(RecordView::Stand::First);
+    EXPECT_EQ(v.field("inventaire"), "00007");
+    Database(school.catalogue()).exec("DELETE FROM vok WHERE inventaire = '00007'");
+    EXPECT_EQ(v.recordCount(), 4);
+    EXPECT_EQ(v.field("inventaire"), "00042") << "the record stood on is gone: the first one";
+
+    // A record source with no backward form is walked to its last record.
+    v.setRecordSource(Queries::table("vok"));
+    v.refreshUnwalked(RecordView::Stand::Last);
+    EXPECT_EQ(v.field("inventaire"), "D-001");
+    v.setRecordSource(Queries::documentByNumber("nothing"));
+    v.refreshUnwalked(RecordView::Stand::First);
+    EXPECT_TRUE(v.isEmpty());
+    EXPECT_EQ(v.recordCount(), 0);
+}
+
 TEST_F(RecordViewsTest, KeysAndCodesIgnoreLetterCase) {
     DocumentView& v = view();
     v.query(Queries::documentByNumber("c-123"));

@@ -11,7 +11,8 @@ QString quoted(const QString& identifier) {
 }
 
 RecordSource make(const QString& table, const QString& rest, QStringList values = {}) {
-    return {table, QStringLiteral("SELECT rowid FROM ") + quoted(table) + rest, std::move(values)};
+    return {
+        table, QStringLiteral("SELECT rowid FROM ") + quoted(table) + rest, std::move(values), {}};
 }
 
 } // namespace
@@ -24,7 +25,9 @@ RecordSource table(const QString& name) {
 }
 
 RecordSource allDocuments() {
-    return make(QStringLiteral("vok"), QStringLiteral(" ORDER BY inventaire ASC"));
+    RecordSource source = make(QStringLiteral("vok"), QStringLiteral(" ORDER BY inventaire ASC"));
+    source.backwardSql = make(source.table, QStringLiteral(" ORDER BY inventaire DESC")).sql;
+    return source;
 }
 
 RecordSource documentByNumber(const QString& number) {
@@ -43,6 +46,7 @@ RecordSource titlesStartingWithA() {
     return {QStringLiteral("vok"),
             QStringLiteral("SELECT min(rowid) FROM vok WHERE titre LIKE 'a%' GROUP BY titre "
                            "COLLATE FRNOCASE"),
+            {},
             {}};
 }
 

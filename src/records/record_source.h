@@ -13,6 +13,9 @@ struct RecordSource {
     QString table; // the table whose records the result lists (and where saves go)
     QString sql;   // SELECT rowid ... with ?1, ?2 ... for the values
     QStringList values;
+    // The same result in the opposite order, when the record source has one:
+    // its last record is then found without reading the others.
+    QString backwardSql;
 };
 
 namespace Queries {
