@@ -1,5 +1,7 @@
 #include "records/record_source.h"
 
+#include "platform/search_fold.h"
+
 namespace karvel::Queries {
 
 namespace {
@@ -28,6 +30,14 @@ RecordSource allDocuments() {
     RecordSource source = make(QStringLiteral("vok"), QStringLiteral(" ORDER BY inventaire ASC"));
     source.backwardSql = make(source.table, QStringLiteral(" ORDER BY inventaire DESC")).sql;
     return source;
+}
+
+RecordSource documentsMatching(const QString& text) {
+    return make(
+        QStringLiteral("vok"),
+        QStringLiteral(" WHERE instr(FRFOLD(titre), ?1) > 0 OR instr(FRFOLD(auteur), ?1) > 0"
+                       " ORDER BY inventaire ASC"),
+        {foldForSearch(text)});
 }
 
 RecordSource documentByNumber(const QString& number) {

@@ -24,6 +24,9 @@ namespace Queries {
 RecordSource table(const QString& name);
 // SELECT * FROM vok ORDER BY inventaire ASC
 RecordSource allDocuments();
+// The documents whose title or author holds `text`, case and accents aside,
+// in inventory order.
+RecordSource documentsMatching(const QString& text);
 // SELECT * FROM vok WHERE inventaire = '...'
 RecordSource documentByNumber(const QString& number);
 // SELECT * FROM vok WHERE emprunté = 'O' AND catégorieemprunteur = '...' AND emprunteur = '...'
