@@ -112,6 +112,35 @@ int RecordView::recordCount() {
     return int(rows_.size());
 }
 
+const std::vector<qint64>& RecordView::rowIds() {
+    walkAll();
+    return rows_;
+}
+
+QStringList RecordView::peek(qint64 row, const QStringList& names) {
+    QStringList texts;
+    if (!db_)
+        return texts;
+    QString sql = QStringLiteral("SELECT ");
+    for (int i = 0; i < names.size(); ++i)
+        sql += (i ? QStringLiteral(", ") : QString()) + quotedIdentifier(names[i]);
+    sql += QStringLiteral(" FROM ") + quotedIdentifier(source_.table) +
+           QStringLiteral(" WHERE rowid = ?1");
+    Statement& stmt = db_->cached(sql);
+    stmt.bind(1, row);
+    if (stmt.step()) {
+        for (int i = 0; i < names.size(); ++i)
+            texts.push_back(stmt.text(i));
+    }
+    stmt.reset();
+    return texts;
+}
+
+void RecordView::query(RecordSource source) {
+    setRecordSource(std::move(source));
+    refresh();
+}
+
 void RecordView::moveFirst() {
     walkAll();
     position_ = 0;

@@ -7,6 +7,7 @@
 #include "records/record_source.h"
 
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -53,6 +54,13 @@ class RecordView {
     void moveLast();
     void moveNext();
     int recordCount();
+    // The row identifiers of the result, in its order.
+    const std::vector<qint64>& rowIds();
+
+    // The texts of the fields `names` of the record `row` of the view's
+    // table, read without making it current: a line of a list drawn when it
+    // shows. Empty when no such record is left or the view is not open.
+    QStringList peek(qint64 row, const QStringList& names);
 
     QString field(const QString& name) const;
     void setField(const QString& name, const QString& value);
