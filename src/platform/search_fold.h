@@ -13,7 +13,8 @@ namespace karvel {
 std::string foldForSearch(std::string_view utf8);
 QString foldForSearch(const QString& text);
 
-// The SQL function that folds a field's text this way in queries.
-inline constexpr const char* kSearchFoldFunction = "FRFOLD";
+// The SQL function FRHOLDS(text, folded): 1 when the text, folded this way,
+// holds `folded`, a search text already folded.
+inline constexpr const char* kSearchHoldsFunction = "FRHOLDS";
 
 } // namespace karvel

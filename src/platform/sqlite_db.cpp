@@ -32,16 +32,19 @@ int compareFrench(void*, int lenA, const void* a, int lenB, const void* b) {
                             QString::fromUtf8(static_cast<const char*>(b), lenB));
 }
 
-// FRFOLD(text): the text as a search compares it.
-void searchFold(sqlite3_context* context, int, sqlite3_value** args) {
+// FRHOLDS(text, folded): 1 when `text`, folded as a search compares it,
+// holds `folded` (a search text already folded), else 0.
+void searchHolds(sqlite3_context* context, int, sqlite3_value** args) {
     const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(args[0]));
-    if (!text) {
-        sqlite3_result_null(context);
+    const auto* wanted = reinterpret_cast<const char*>(sqlite3_value_text(args[1]));
+    if (!text || !wanted) {
+        sqlite3_result_int(context, 0);
         return;
     }
     const std::string folded =
         foldForSearch(std::string_view(text, size_t(sqlite3_value_bytes(args[0]))));
-    sqlite3_result_text(context, folded.data(), int(folded.size()), SQLITE_TRANSIENT);
+    const std::string_view needle(wanted, size_t(sqlite3_value_bytes(args[1])));
+    sqlite3_result_int(context, folded.find(needle) != std::string::npos ? 1 : 0);
 }
 
 constexpr int kBusyTimeoutMs = 5000;
@@ -204,9 +207,9 @@ Database::Database(const QString& path, Mode mode) : path_(path) {
         check(sqlite3_create_collation(db_, kNoCaseCollation, SQLITE_UTF8, nullptr, compareNoCase));
         check(sqlite3_create_collation(db_, kFrenchSortCollation, SQLITE_UTF8, nullptr,
                                        compareFrench));
-        check(sqlite3_create_function(db_, kSearchFoldFunction, 1,
+        check(sqlite3_create_function(db_, kSearchHoldsFunction, 2,
                                       SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS,
-                                      nullptr, searchFold, nullptr, nullptr));
+                                      nullptr, searchHolds, nullptr, nullptr));
         // The rollback journal works on network shares; FULL makes every saved
         // record survive a power cut. Reading the schema here also tells a
         // damaged or foreign file at once.

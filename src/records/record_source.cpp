@@ -33,11 +33,10 @@ RecordSource allDocuments() {
 }
 
 RecordSource documentsMatching(const QString& text) {
-    return make(
-        QStringLiteral("vok"),
-        QStringLiteral(" WHERE instr(FRFOLD(titre), ?1) > 0 OR instr(FRFOLD(auteur), ?1) > 0"
-                       " ORDER BY inventaire ASC"),
-        {foldForSearch(text)});
+    return make(QStringLiteral("vok"),
+                QStringLiteral(" WHERE FRHOLDS(titre, ?1) OR FRHOLDS(auteur, ?1)"
+                               " ORDER BY inventaire ASC"),
+                {foldForSearch(text)});
 }
 
 RecordSource documentByNumber(const QString& number) {
