@@ -4,6 +4,7 @@
 
 #include "common/centre_window.h"
 #include "desk/choice_lists.h"
+#include "desk/document_list.h"
 #include "desk/loan_desk_window.h"
 #include "shell/main_window.h"
 #include "shell/startup.h"
@@ -480,6 +481,77 @@ TEST_F(DeskWindowTest, DocumentListBuiltOnce) {
     EXPECT_EQ(text("Text4"), "00002");
     EXPECT_EQ(doc("00002", "emprunteur"), "00043");
     EXPECT_TRUE(reading()->hasFocus());
+}
+
+// Typing above the list narrows it to the titles and authors holding the
+// text; a document on loan is marked; a choice from the narrowed list reads
+// that document's label, and the reading field has the focus again.
+TEST_F(DeskWindowTest, DocumentSearchNarrowsTheListAndMarksLoans) {
+    for (const char* code : {"EMPRUNT", "ECO-00043", "DOC-00002"})
+        scan(code);
+    click(&desk(), "SSCommand6");
+    auto* form4 = desk().findChild<QWidget*>("Form4");
+    ASSERT_NE(form4, nullptr);
+    auto* list2 = control<QListView>(form4, "List2");
+    auto* search = control<QLineEdit>(form4, "Text1");
+    const auto shown = [&] {
+        QStringList lines;
+        for (int row = 0; row < list2->model()->rowCount(); ++row)
+            lines << list2->model()->index(row, 0).data().toString();
+        return lines;
+    };
+    const auto onLoan = [&](int row) {
+        return list2->model()->index(row, 0).data(DocumentList::OnLoanRole).toBool();
+    };
+    EXPECT_FALSE(onLoan(0));
+    EXPECT_TRUE(onLoan(1)) << "Tintin was just lent";
+
+    QTest::keyClicks(search, "HERGE");
+    EXPECT_EQ(shown(), QStringList({"00002 - Tintin, au Tibet - Hergé"}));
+    EXPECT_TRUE(onLoan(0));
+    search->setText("  le ");
+    EXPECT_EQ(shown(), QStringList({"00001 - Le Petit Prince - Saint-Exupéry",
+                                    "00003 - Astérix le Gaulois - Goscinny"}))
+        << "blanks around the text do not count";
+    search->setText("zzz");
+    EXPECT_TRUE(shown().isEmpty());
+    search->clear();
+    EXPECT_EQ(shown().size(), 3);
+
+    search->setText("petit");
+    list2->setCurrentIndex(list2->model()->index(0, 0));
+    emit list2->doubleClicked(list2->currentIndex());
+    EXPECT_FALSE(form4->isVisible());
+    EXPECT_EQ(doc("00001", "emprunteur"), "00043");
+    EXPECT_TRUE(reading()->hasFocus());
+    EXPECT_TRUE(messages().isEmpty());
+}
+
+// Lines are read a block at a time as they are drawn: every row shows its own
+// document, across blocks and after a search dropped the blocks kept.
+TEST(DocumentList, LinesReadByBlocksInCatalogueOrder) {
+    SchoolFolder school;
+    TestContext t;
+    std::vector<Row> documents;
+    for (int i = 300; i >= 1; --i)
+        documents.push_back(document(QStringLiteral("%1").arg(i, 5, 10, QLatin1Char('0')),
+                                     i % 7 ? "Album" : "Conte", QString::number(i)));
+    SchoolFolder::insert(school.catalogue(), "vok", documents);
+    DocumentView& view = t.ctx.views.Fichedocument;
+    view.bind(school.catalogue());
+    DocumentList list(view);
+    list.fill();
+    ASSERT_EQ(list.rowCount(), 300);
+    for (int row : {299, 0, 63, 64, 200, 1})
+        EXPECT_EQ(list.index(row).data().toString(), QStringLiteral("%1 - %2 - %3")
+                                                         .arg(row + 1, 5, 10, QLatin1Char('0'))
+                                                         .arg((row + 1) % 7 ? "Album" : "Conte")
+                                                         .arg(row + 1));
+    list.fill("conte");
+    ASSERT_EQ(list.rowCount(), 42);
+    EXPECT_EQ(list.index(41).data().toString(), "00294 - Conte - 294");
+    EXPECT_EQ(list.readLine(5), "00042 - Conte - 42");
+    EXPECT_EQ(list.readLine(42), "");
 }
 
 TEST(MainWindowDesk, OpenedAtStartAndFromTheMenu) {

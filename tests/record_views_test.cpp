@@ -1,7 +1,8 @@
-// Record views on real SQLite files: lookups, walks, saves that keep other
+// Record views on real SQLite files: lookups, walks, searches, saves that keep other
 // programs' changes, case rules, the loan-duration caption, and the errors of
 // missing, foreign and damaged files.
 
+#include "platform/search_fold.h"
 #include "platform/sqlite_db.h"
 #include "test_data.h"
 
@@ -55,6 +56,85 @@ TEST_F(RecordViewsTest, FindsWalksAndCountsTheResult) {
     v.moveLast();
     EXPECT_EQ(v.recordCount(), 4);
     EXPECT_EQ(v.field("inventaire"), "C-123");
+}
+
+// Opened as start-up opens it, a view reads one record; the first move or
+// count reads the rest, as the file then stands, from the record stood on.
+TEST_F(RecordViewsTest, OpenedWithoutWalkingUntilAMoveNeedsTheRest) {
+    DocumentView& v = view();
+    v.setRecordSource(Queries::allDocuments());
+    v.refreshUnwalked(RecordView::Stand::Last);
+    EXPECT_EQ(v.field("inventaire"), "C-123");
+    EXPECT_FALSE(v.isEOF());
+    SchoolFolder::insert(school.catalogue(), "vok", {document("D-001", "Ajouté après")});
+    v.moveNext();
+    EXPECT_EQ(v.field("inventaire"), "D-001") << "the walk starts from the record stood on";
+    EXPECT_EQ(v.recordCount(), 5);
+
+    v.refreshUnwalked(RecordView::Stand::First);
+    EXPECT_EQ(v.field("inventaire"), "00007");
+    Database(school.catalogue()).exec("DELETE FROM vok WHERE inventaire = '00007'");
+    EXPECT_EQ(v.recordCount(), 4);
+    EXPECT_EQ(v.field("inventaire"), "00042") << "the record stood on is gone: the first one";
+
+    // A record source with no backward form is walked to its last record.
+    v.setRecordSource(Queries::table("vok"));
+    v.refreshUnwalked(RecordView::Stand::Last);
+    EXPECT_EQ(v.field("inventaire"), "D-001");
+    v.setRecordSource(Queries::documentByNumber("nothing"));
+    v.refreshUnwalked(RecordView::Stand::First);
+    EXPECT_TRUE(v.isEmpty());
+    EXPECT_EQ(v.recordCount(), 0);
+}
+
+// A search finds a text anywhere in a title or an author, case, accents and
+// ligatures aside, in inventory order.
+TEST_F(RecordViewsTest, DocumentsMatchingATitleOrAnAuthor) {
+    Database other(school.catalogue());
+    other.exec("UPDATE vok SET auteur = 'HERGÉ' WHERE inventaire = '00007'");
+    other.exec("UPDATE vok SET auteur = 'Cœur Éloïse' WHERE inventaire = '00100'");
+    struct Case {
+        int row;
+        const char* search;
+        QStringList found;
+    };
+    const Case cases[] = {
+        {1, "herge", {"00007"}},                        // author, accent and case aside
+        {2, "PETIT", {"00042"}},                        // title
+        {3, "coeur", {"00100"}},                        // a ligature written out
+        {4, "ÉLOÏSE", {"00100"}},                       //
+        {5, "e", {"00007", "00042", "00100", "C-123"}}, // inventory order
+        {6, "%", {}},                                   // no wildcard
+        {7, "x p", {}},                                 //
+    };
+    DocumentView& v = view();
+    for (const Case& c : cases) {
+        v.query(Queries::documentsMatching(c.search));
+        QStringList found;
+        for (; !v.isEOF(); v.moveNext())
+            found << v.field("inventaire");
+        EXPECT_EQ(found, c.found) << "row " << c.row;
+    }
+}
+
+TEST(SearchFold, CaseAccentsAndLigatures) {
+    struct Case {
+        int row;
+        std::string text;
+        std::string folded;
+    };
+    const Case cases[] = {
+        {1, "Éléphant", "elephant"},
+        {2, "CŒUR À l'ÆTHER", "coeur a l'aether"},
+        {3, "Straße", "strasse"},
+        {4, "ÇÀ ÑÜ ÿ Ÿ", "ca nu y y"},     // Ÿ is past Latin-1
+        {5, "ΑΘΗΝΑ", "αθηνα"},             // past the Latin table: case only
+        {6, "a\xff\xc3(b", "a\xff\xc3(b"}, // bytes that are not UTF-8 are kept
+        {7, "", ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(foldForSearch(std::string_view(c.text)), c.folded) << "row " << c.row;
+    EXPECT_EQ(foldForSearch(QStringLiteral("Noël")), QStringLiteral("noel"));
 }
 
 TEST_F(RecordViewsTest, KeysAndCodesIgnoreLetterCase) {

@@ -2,7 +2,6 @@
 
 #include "common/app_context.h"
 #include "data/folders.h"
-#include "desk/journal.h"
 
 namespace karvel {
 
@@ -72,22 +71,6 @@ QString BorrowerReading(const QString& category, const QString& line) {
     if (category == kExternal)
         return QStringLiteral("EXT-") + line.left(5);
     return QString();
-}
-
-QStringList DocumentLines(AppContext& ctx) {
-    DocumentView& documents = ctx.views.Fichedocument;
-    // One read of the file for the whole catalogue, not one per document.
-    const RecordView::Walk walk(documents);
-    documents.query(Queries::allDocuments());
-    QStringList lines;
-    lines.reserve(documents.recordCount());
-    const CurrentDocumentRecord& document = ctx.desk.CurrentDocument;
-    for (; !documents.isEOF(); documents.moveNext()) {
-        CopyDocumentRecord(ctx);
-        lines.push_back(document.inventaire + kSeparator + document.titre + kSeparator +
-                        document.auteur);
-    }
-    return lines;
 }
 
 QString DocumentReading(const QString& line) {

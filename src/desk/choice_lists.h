@@ -1,7 +1,7 @@
 #pragma once
 // The lines of the desk's choice windows and the readings they give, built
 // from the record views without widgets: the class list and the borrowers
-// of a class (Form3), the catalogue list (Form4).
+// of a class (Form3), the reading of a catalogue line (Form4).
 
 #include <QString>
 #include <QStringList>
@@ -36,11 +36,6 @@ int FindBorrowerLine(const QStringList& lines, const QString& search);
 // The reading a borrower's card would give for a line of a list of `category`
 // ("ECO-00042", "EXT-00007"); empty for any other category.
 QString BorrowerReading(const QString& category, const QString& line);
-
-// "inventaire - titre - auteur" for every document in inventory order, each
-// taken through CopyDocumentRecord as the journal takes it. Leaves the
-// document view after its last record. Database failures are thrown.
-QStringList DocumentLines(AppContext& ctx);
 
 // The reading a document's label would give for a catalogue line ("DOC-00123").
 QString DocumentReading(const QString& line);

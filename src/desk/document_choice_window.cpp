@@ -1,22 +1,33 @@
 #include "desk/document_choice_window.h"
 
+#include "common/app_context.h"
 #include "common/centre_window.h"
+#include "data/error_report.h"
 #include "desk/choice_lists.h"
+#include "desk/document_list.h"
 
 #include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListView>
-#include <QStringListModel>
 #include <QVBoxLayout>
 
 namespace karvel {
 
-DocumentChoiceWindow::DocumentChoiceWindow(std::function<void(const QString&)> read,
+DocumentChoiceWindow::DocumentChoiceWindow(AppContext& ctx,
+                                           std::function<void(const QString&)> read,
                                            QWidget* parent)
-    : QWidget(parent, Qt::Window), read_(std::move(read)) {
+    : QWidget(parent, Qt::Window), ctx_(ctx), read_(std::move(read)) {
     setObjectName(QStringLiteral("Form4"));
     setWindowTitle(QStringLiteral("KarVel - Liste des Documents"));
 
-    lines_ = new QStringListModel(this);
+    Text1 = new QLineEdit(this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setClearButtonEnabled(true);
+    auto* searchLabel = new QLabel(QStringLiteral("&Rechercher un titre ou un auteur :"), this);
+    searchLabel->setBuddy(Text1);
+
+    lines_ = new DocumentList(ctx_.views.Fichedocument, this);
     List2 = new QListView(this);
     List2->setObjectName(QStringLiteral("List2"));
     List2->setModel(lines_);
@@ -26,8 +37,11 @@ DocumentChoiceWindow::DocumentChoiceWindow(std::function<void(const QString&)> r
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(12, 12, 12, 12);
+    layout->addWidget(searchLabel);
+    layout->addWidget(Text1);
     layout->addWidget(List2);
 
+    connect(Text1, &QLineEdit::textChanged, this, &DocumentChoiceWindow::search);
     connect(List2, &QListView::doubleClicked, this, &DocumentChoiceWindow::accept);
 
     resize(640, 480);
@@ -35,11 +49,11 @@ DocumentChoiceWindow::DocumentChoiceWindow(std::function<void(const QString&)> r
 }
 
 bool DocumentChoiceWindow::hasLines() const {
-    return lines_->rowCount() > 0;
+    return lines_->rowCount() > 0 || !Text1->text().isEmpty();
 }
 
-void DocumentChoiceWindow::setLines(const QStringList& lines) {
-    lines_->setStringList(lines);
+void DocumentChoiceWindow::listAll() {
+    lines_->fill();
 }
 
 void DocumentChoiceWindow::showList() {
@@ -49,12 +63,19 @@ void DocumentChoiceWindow::showList() {
     List2->show();
 }
 
+void DocumentChoiceWindow::search(const QString& text) {
+    RunReportingErrors(ctx_, [&] { lines_->fill(text.trimmed()); });
+}
+
 void DocumentChoiceWindow::accept() {
     const QModelIndexList selected = List2->selectionModel()->selectedIndexes();
     if (selected.isEmpty())
         return;
+    QString line;
+    if (!RunReportingErrors(ctx_, [&] { line = lines_->readLine(selected.first().row()); }))
+        return;
     hide();
-    read_(DocumentReading(selected.first().data().toString()));
+    read_(DocumentReading(line));
 }
 
 } // namespace karvel

@@ -1,33 +1,41 @@
 #pragma once
-// Form4: a document chosen by hand from the whole catalogue, as its label
-// would give it. The list is built once and kept while the program runs.
+// Form4: a document chosen by hand from the catalogue, as its label would
+// give it. The list is filled once and kept while the program runs; typing
+// in the search field above it narrows it to the titles and authors that
+// hold the text typed.
 
 #include <QWidget>
 #include <functional>
 
+class QLineEdit;
 class QListView;
-class QStringListModel;
 
 namespace karvel {
+
+struct AppContext;
+class DocumentList;
 
 class DocumentChoiceWindow : public QWidget {
     Q_OBJECT
   public:
     // `read` puts a reading into the desk's reading field and interprets it.
-    explicit DocumentChoiceWindow(std::function<void(const QString&)> read,
-                                  QWidget* parent = nullptr);
+    DocumentChoiceWindow(AppContext& ctx, std::function<void(const QString&)> read,
+                         QWidget* parent = nullptr);
 
+    // False until the catalogue has been listed (and while it lists nothing).
     bool hasLines() const;
-    // Replaces every line at once: a catalogue of a million documents is one
-    // model reset, not a million insertions.
-    void setLines(const QStringList& lines);
+    // Lists the whole catalogue. Database failures are thrown.
+    void listAll();
     void showList();
 
   private:
+    void search(const QString& text);
     void accept();
 
+    AppContext& ctx_;
     std::function<void(const QString&)> read_;
-    QStringListModel* lines_;
+    DocumentList* lines_;
+    QLineEdit* Text1;
     QListView* List2;
 };
 

@@ -393,18 +393,17 @@ void LoanDeskWindow::chooseBorrower() {
 
 void LoanDeskWindow::chooseDocument() {
     if (!Form4) {
-        Form4 = new DocumentChoiceWindow([this](const QString& reading) { read(reading); }, this);
+        Form4 = new DocumentChoiceWindow(
+            ctx_, [this](const QString& reading) { read(reading); }, this);
         holdChoiceWindow(*Form4);
     }
-    // Built once: the catalogue is walked again only while the list is empty.
+    // Listed once: the catalogue is queried again only while the list is empty.
     if (!Form4->hasLines()) {
-        QStringList lines;
         ctx_.dialogs.setBusy(true);
-        const bool built = RunReportingErrors(ctx_, [&] { lines = DocumentLines(ctx_); });
+        const bool listed = RunReportingErrors(ctx_, [&] { Form4->listAll(); });
         ctx_.dialogs.setBusy(false);
-        if (!built)
+        if (!listed)
             return focusReading();
-        Form4->setLines(lines);
     }
     BringUp(ctx_, *Form4);
     Form4->showList();

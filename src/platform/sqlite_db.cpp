@@ -1,5 +1,7 @@
 #include "platform/sqlite_db.h"
 
+#include "platform/search_fold.h"
+
 #include <QCollator>
 #include <QFile>
 #include <QFileInfo>
@@ -28,6 +30,21 @@ int compareFrench(void*, int lenA, const void* a, int lenB, const void* b) {
     }();
     return collator.compare(QString::fromUtf8(static_cast<const char*>(a), lenA),
                             QString::fromUtf8(static_cast<const char*>(b), lenB));
+}
+
+// FRHOLDS(text, folded): 1 when `text`, folded as a search compares it,
+// holds `folded` (a search text already folded), else 0.
+void searchHolds(sqlite3_context* context, int, sqlite3_value** args) {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(args[0]));
+    const auto* wanted = reinterpret_cast<const char*>(sqlite3_value_text(args[1]));
+    if (!text || !wanted) {
+        sqlite3_result_int(context, 0);
+        return;
+    }
+    const std::string folded =
+        foldForSearch(std::string_view(text, size_t(sqlite3_value_bytes(args[0]))));
+    const std::string_view needle(wanted, size_t(sqlite3_value_bytes(args[1])));
+    sqlite3_result_int(context, folded.find(needle) != std::string::npos ? 1 : 0);
 }
 
 constexpr int kBusyTimeoutMs = 5000;
@@ -190,6 +207,9 @@ Database::Database(const QString& path, Mode mode) : path_(path) {
         check(sqlite3_create_collation(db_, kNoCaseCollation, SQLITE_UTF8, nullptr, compareNoCase));
         check(sqlite3_create_collation(db_, kFrenchSortCollation, SQLITE_UTF8, nullptr,
                                        compareFrench));
+        check(sqlite3_create_function(db_, kSearchHoldsFunction, 2,
+                                      SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS,
+                                      nullptr, searchHolds, nullptr, nullptr));
         // The rollback journal works on network shares; FULL makes every saved
         // record survive a power cut. Reading the schema here also tells a
         // damaged or foreign file at once.

@@ -1,5 +1,7 @@
 #include "records/record_source.h"
 
+#include "platform/search_fold.h"
+
 namespace karvel::Queries {
 
 namespace {
@@ -11,7 +13,8 @@ QString quoted(const QString& identifier) {
 }
 
 RecordSource make(const QString& table, const QString& rest, QStringList values = {}) {
-    return {table, QStringLiteral("SELECT rowid FROM ") + quoted(table) + rest, std::move(values)};
+    return {
+        table, QStringLiteral("SELECT rowid FROM ") + quoted(table) + rest, std::move(values), {}};
 }
 
 } // namespace
@@ -24,7 +27,16 @@ RecordSource table(const QString& name) {
 }
 
 RecordSource allDocuments() {
-    return make(QStringLiteral("vok"), QStringLiteral(" ORDER BY inventaire ASC"));
+    RecordSource source = make(QStringLiteral("vok"), QStringLiteral(" ORDER BY inventaire ASC"));
+    source.backwardSql = make(source.table, QStringLiteral(" ORDER BY inventaire DESC")).sql;
+    return source;
+}
+
+RecordSource documentsMatching(const QString& text) {
+    return make(QStringLiteral("vok"),
+                QStringLiteral(" WHERE FRHOLDS(titre, ?1) OR FRHOLDS(auteur, ?1)"
+                               " ORDER BY inventaire ASC"),
+                {foldForSearch(text)});
 }
 
 RecordSource documentByNumber(const QString& number) {
@@ -43,6 +55,7 @@ RecordSource titlesStartingWithA() {
     return {QStringLiteral("vok"),
             QStringLiteral("SELECT min(rowid) FROM vok WHERE titre LIKE 'a%' GROUP BY titre "
                            "COLLATE FRNOCASE"),
+            {},
             {}};
 }
 

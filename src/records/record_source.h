@@ -13,6 +13,9 @@ struct RecordSource {
     QString table; // the table whose records the result lists (and where saves go)
     QString sql;   // SELECT rowid ... with ?1, ?2 ... for the values
     QStringList values;
+    // The same result in the opposite order, when the record source has one:
+    // its last record is then found without reading the others.
+    QString backwardSql;
 };
 
 namespace Queries {
@@ -21,6 +24,9 @@ namespace Queries {
 RecordSource table(const QString& name);
 // SELECT * FROM vok ORDER BY inventaire ASC
 RecordSource allDocuments();
+// The documents whose title or author holds `text`, case and accents aside,
+// in inventory order.
+RecordSource documentsMatching(const QString& text);
 // SELECT * FROM vok WHERE inventaire = '...'
 RecordSource documentByNumber(const QString& number);
 // SELECT * FROM vok WHERE emprunté = 'O' AND catégorieemprunteur = '...' AND emprunteur = '...'

@@ -18,6 +18,7 @@ void RecordView::bind(const QString& path) {
     db_.reset();
     path_ = path;
     rows_.clear();
+    unwalked_.reset();
     position_ = -1;
 }
 
@@ -47,22 +48,92 @@ void RecordView::followReplacement() {
         rewriteField(field.name, field.value);
 }
 
+std::vector<qint64> RecordView::runSource(const QString& sql, bool firstOnly) {
+    std::vector<qint64> rows;
+    Statement& stmt = db_->cached(sql);
+    for (int i = 0; i < source_.values.size(); ++i)
+        stmt.bind(i + 1, source_.values[i]);
+    while ((!firstOnly || rows.empty()) && stmt.step())
+        rows.push_back(stmt.integer(0));
+    stmt.reset();
+    rows.shrink_to_fit();
+    return rows;
+}
+
 void RecordView::refresh() {
     if (db_ && db_->replacedOnDisk())
         db_.reset();
     open();
-    std::vector<qint64> rows;
-    Statement& stmt = db_->cached(source_.sql);
-    for (int i = 0; i < source_.values.size(); ++i)
-        stmt.bind(i + 1, source_.values[i]);
-    while (stmt.step())
-        rows.push_back(stmt.integer(0));
-    stmt.reset();
-    rows_ = std::move(rows);
-    rows_.shrink_to_fit();
+    rows_ = runSource(source_.sql, false);
+    unwalked_.reset();
     position_ = 0;
     columnNames_.clear();
     loadCurrent();
+}
+
+void RecordView::refreshUnwalked(Stand stand) {
+    if (stand == Stand::Last && source_.backwardSql.isEmpty()) {
+        refresh();
+        if (!isEmpty())
+            moveLast();
+        return;
+    }
+    if (db_ && db_->replacedOnDisk())
+        db_.reset();
+    open();
+    rows_ = runSource(stand == Stand::First ? source_.sql : source_.backwardSql, true);
+    unwalked_.reset();
+    if (!rows_.empty())
+        unwalked_ = stand;
+    position_ = 0;
+    columnNames_.clear();
+    loadCurrent();
+}
+
+void RecordView::walkAll() {
+    if (!unwalked_)
+        return;
+    const Stand stand = *unwalked_;
+    const qint64 row = rows_.front();
+    unwalked_.reset();
+    rows_ = runSource(source_.sql, false);
+    const auto at = std::find(rows_.begin(), rows_.end(), row);
+    if (at != rows_.end()) {
+        position_ = at - rows_.begin();
+        return;
+    }
+    // Another program removed the record meanwhile: the view stands where it was asked to.
+    position_ = stand == Stand::First ? 0 : qsizetype(rows_.size()) - 1;
+    loadCurrent();
+}
+
+int RecordView::recordCount() {
+    walkAll();
+    return int(rows_.size());
+}
+
+const std::vector<qint64>& RecordView::rowIds() {
+    walkAll();
+    return rows_;
+}
+
+QStringList RecordView::peek(qint64 row, const QStringList& names) {
+    QStringList texts;
+    if (!db_)
+        return texts;
+    QString sql = QStringLiteral("SELECT ");
+    for (int i = 0; i < names.size(); ++i)
+        sql += (i ? QStringLiteral(", ") : QString()) + quotedIdentifier(names[i]);
+    sql += QStringLiteral(" FROM ") + quotedIdentifier(source_.table) +
+           QStringLiteral(" WHERE rowid = ?1");
+    Statement& stmt = db_->cached(sql);
+    stmt.bind(1, row);
+    if (stmt.step()) {
+        for (int i = 0; i < names.size(); ++i)
+            texts.push_back(stmt.text(i));
+    }
+    stmt.reset();
+    return texts;
 }
 
 void RecordView::query(RecordSource source) {
@@ -71,16 +142,19 @@ void RecordView::query(RecordSource source) {
 }
 
 void RecordView::moveFirst() {
+    walkAll();
     position_ = 0;
     loadCurrent();
 }
 
 void RecordView::moveLast() {
+    walkAll();
     position_ = qsizetype(rows_.size()) - 1;
     loadCurrent();
 }
 
 void RecordView::moveNext() {
+    walkAll();
     if (position_ < qsizetype(rows_.size()))
         ++position_;
     loadCurrent();
@@ -264,6 +338,7 @@ void RecordView::close() {
         throw makeError(ErrObjectInvalid);
     db_.reset();
     rows_.clear();
+    unwalked_.reset();
     position_ = -1;
     fields_.clear();
 }

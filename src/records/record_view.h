@@ -7,7 +7,9 @@
 #include "records/record_source.h"
 
 #include <QString>
+#include <QStringList>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -37,13 +39,28 @@ class RecordView {
     // Sets the record source and refreshes.
     void query(RecordSource source);
 
+    enum class Stand { First, Last };
+    // Runs the record source only as far as the record the view is to stand
+    // on: the first, or the last (through the record source's backward form;
+    // without one the whole result is read). The rest of the result is read
+    // when a move or a count needs it, so opening a view on the whole
+    // catalogue costs one record.
+    void refreshUnwalked(Stand stand);
+
     bool isEmpty() const { return rows_.empty(); }
     bool isEOF() const { return position_ >= qsizetype(rows_.size()); }
     bool isBOF() const { return position_ < 0 || rows_.empty(); }
     void moveFirst();
     void moveLast();
     void moveNext();
-    int recordCount() const { return int(rows_.size()); }
+    int recordCount();
+    // The row identifiers of the result, in its order.
+    const std::vector<qint64>& rowIds();
+
+    // The texts of the fields `names` of the record `row` of the view's
+    // table, read without making it current: a line of a list drawn when it
+    // shows. Empty when no such record is left or the view is not open.
+    QStringList peek(qint64 row, const QStringList& names);
 
     QString field(const QString& name) const;
     void setField(const QString& name, const QString& value);
@@ -102,6 +119,10 @@ class RecordView {
     // fields written: nothing goes to the old file, which is gone.
     void followReplacement();
     void loadCurrent();
+    std::vector<qint64> runSource(const QString& sql, bool firstOnly);
+    // Reads the rest of a result opened by refreshUnwalked(), staying on the
+    // same record.
+    void walkAll();
     // Writes the fields written since the record became current.
     void store();
     bool stillHolds(const FieldTexts& decided);
@@ -115,6 +136,8 @@ class RecordView {
     RecordSource source_;
     std::vector<qint64> rows_;
     qsizetype position_ = -1;
+    // Set by refreshUnwalked(): rows_ holds only the record stood on.
+    std::optional<Stand> unwalked_;
     std::vector<Field> fields_;
     // What reading a record needs, kept while the record source stays.
     QString rowSql_;

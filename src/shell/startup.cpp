@@ -83,11 +83,12 @@ StartupResult RunStartup(AppContext& ctx, const QString& startFolder, const Star
         auto bind = [&] {
             b.view->bind(pathIn(b.inPupilsFolder ? ctx.pupilsFolder : ctx.dataFolder, b.file));
             b.view->setRecordSource(b.source);
-            if (b.refresh) {
-                b.view->refresh();
-                if (b.view == &v.Fichedocument && !b.view->isEmpty())
-                    b.view->moveLast();
-            }
+            // Nothing reads these results before setting its own record source:
+            // each view only stands on its first record (the document view on
+            // its last), and a million documents cost one read.
+            if (b.refresh)
+                b.view->refreshUnwalked(b.view == &v.Fichedocument ? RecordView::Stand::Last
+                                                                   : RecordView::Stand::First);
         };
         // The external members' table is opened by a procedure with its own handler.
         if (i == 10) {

@@ -30,6 +30,9 @@ struct DemoSummary {
 };
 
 inline constexpr int kDemoMaxDocuments = 1'000'000;
+// A reading carries five digits: documents numbered past this one are in the
+// catalogue (a test of how costs grow) but no reading at the desk finds them.
+inline constexpr int kDeskMaxDocuments = 99'999;
 
 // Creates the files under `folder` (created if needed). Throws a KarvelError
 // (58, file already exists) before writing anything when one of the database

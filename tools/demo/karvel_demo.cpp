@@ -20,6 +20,7 @@ const QString kUsage = QStringLiteral(
     "Crée DOSSIER/LAVOK (VOK.MDB, MEMBRES.MDB, COTATION.MDB, LAVOK.INI, helpkv.rtf, karvel.rtf)\n"
     "et DOSSIER/LEMAVORI (LEMAVORI.MDB), remplis de données de démonstration.\n"
     "  --documents N      nombre de documents du catalogue (2000 par défaut, 1000000 au plus)\n"
+    "                     Le bureau de prêt ne lit que les numéros 00001 à 99999.\n"
     "  --date jj/mm/aaaa  date de référence des prêts (aujourd'hui par défaut)\n");
 
 int refuse(const QString& message) {
@@ -81,6 +82,10 @@ int main(int argc, char** argv) {
                           .arg(s.pupils)
                           .arg(s.members)
                           .arg(double(timer.elapsed()) / 1000.0, 0, 'f', 1));
+        // clang-format off
+        if (s.documents > karvel::kDeskMaxDocuments)
+            print(stdout, QStringLiteral("Attention : les documents au-delà du numéro 99999 ne peuvent pas être lus au bureau de prêt.\n"));
+        // clang-format on
         return 0;
     } catch (const karvel::KarvelError& error) {
         print(stderr, QStringLiteral("karvel-demo : erreur %1 : %2\n")
