@@ -9,6 +9,8 @@
 #include "platform/qt_printer.h"
 #include "platform/qt_sounds.h"
 #include "printing/printing_windows.h"
+#include "shell/command_line.h"
+#include "shell/data_folder_choice.h"
 #include "shell/main_window.h"
 #include "shell/presentation_window.h"
 #include "shell/startup.h"
@@ -17,8 +19,54 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFileDialog>
+#include <QSettings>
+
+namespace {
+
+const QString kUsage = QStringLiteral(
+    "Usage : karvel [DOSSIER_DES_DONNÉES]\n"
+    "Le module codes-barres de la bibliothèque de l'école : prêts et retours au lecteur de codes-barres, étiquettes, cartes d'emprunteurs, inventaire et sauvegardes.\n"
+    "Sans dossier, KarVel travaille dans le dossier courant s'il contient VOK.MDB, sinon dans le dernier dossier choisi, sinon il demande où se trouve le dossier des données (LAVOK).\n"
+    "  -h, --help   affiche cette aide\n"
+    "  --version    affiche la version\n");
+
+// Where this user's chosen data folder is remembered.
+const QString kDataFolderKey = QStringLiteral("dossierDesDonnees");
+
+// The options Qt's own windowing reads from the command line: accepted, and
+// left to it.
+void acceptQtOptions(QCommandLineParser& parser) {
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    for (const char* name : {"platform", "platformpluginpath", "platformtheme", "plugin", "display",
+                             "style", "stylesheet", "geometry", "qwindowgeometry", "qwindowtitle",
+                             "qwindowicon", "session", "name", "title"}) {
+        QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("valeur"));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+    for (const char* name : {"reverse", "nograb", "dograb", "sync", "widgetcount"}) {
+        QCommandLineOption option(QString::fromLatin1(name));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+}
+
+} // namespace
 
 int main(int argc, char* argv[]) {
+    // Answered before any window system is needed: a terminal without a
+    // display gets its help and version too.
+    QCommandLineParser parser;
+    acceptQtOptions(parser);
+    if (const std::optional<int> exit = karvel::parseCommandLine(
+            parser, karvel::argumentsOf(argc, argv), QStringLiteral("karvel"), kUsage))
+        return *exit;
+    if (parser.positionalArguments().size() > 1) {
+        karvel::printError(QStringLiteral("karvel : un seul dossier des données.\n") + kUsage);
+        return 2;
+    }
+
     QApplication app(argc, argv);
     // The user's own settings (the sounds on or off) go under these names.
     QApplication::setOrganizationName(QStringLiteral("KarVel"));
@@ -47,6 +95,23 @@ int main(int argc, char* argv[]) {
     karvel::QtSounds sounds;
     ctx.sounds = &sounds;
 
+    // Started from a menu, the current folder is the user's home: the folder
+    // is named, or the one chosen last time, or asked for once.
+    QSettings settings;
+    QString dataFolder =
+        karvel::chooseDataFolder(parser.positionalArguments().value(0), karvel::currentFolder(),
+                                 settings.value(kDataFolderKey).toString());
+    if (dataFolder.isEmpty()) {
+        dataFolder = QFileDialog::getExistingDirectory(
+            nullptr,
+            QStringLiteral(
+                "KarVel : choisissez le dossier des données de la bibliothèque (LAVOK, qui contient VOK.MDB)"));
+        if (dataFolder.isEmpty())
+            return 1;
+    }
+    if (karvel::holdsCatalogue(dataFolder))
+        settings.setValue(kDataFolderKey, dataFolder);
+
     auto splash = std::make_unique<karvel::PresentationWindow>();
     splash->showNow();
     karvel::PrintingWindows printing(ctx);
@@ -54,7 +119,7 @@ int main(int argc, char* argv[]) {
     // LoadSettings reports its own failures; start-up goes on either way.
     hooks.loadSettings = [&ctx] { karvel::LoadSettings(ctx); };
     hooks.loadLayoutWindow = [&printing] { printing.layoutWindow(); };
-    const karvel::StartupResult result = karvel::RunStartup(ctx, karvel::currentFolder(), hooks);
+    const karvel::StartupResult result = karvel::RunStartup(ctx, dataFolder, hooks);
     splash.reset();
     if (result == karvel::StartupResult::EndProgram)
         return 1;

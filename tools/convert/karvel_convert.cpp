@@ -3,6 +3,7 @@
 #include "convert_folder.h"
 
 #include "data/folders.h"
+#include "shell/command_line.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -24,10 +25,12 @@ const QString kUsage = QStringLiteral(
     "(dossier des élèves) venus de Windows (Microsoft Jet ou Access) en bases KarVel.\n"
     "Chaque original est gardé à côté, sous le nom FICHIER.jet ; un fichier déjà au format\n"
     "KarVel n'est pas touché. Le dossier des élèves est par défaut celui que KarVel prend :\n"
-    "le dossier LEMAVORI voisin d'un dossier LAVOK, s'il contient LEMAVORI.MDB.\n");
+    "le dossier LEMAVORI voisin d'un dossier LAVOK, s'il contient LEMAVORI.MDB.\n"
+    "  -h, --help   affiche cette aide\n"
+    "  --version    affiche la version\n");
 
 int refuse(const QString& message) {
-    print(stderr, QStringLiteral("karvel-convert : ") + message + QLatin1Char('\n') + kUsage);
+    karvel::printError(QStringLiteral("karvel-convert : ") + message + QLatin1Char('\n') + kUsage);
     return 2;
 }
 
@@ -50,21 +53,19 @@ int readOneFile(const QStringList& args) {
 int main(int argc, char** argv) {
     // libmdb gives texts in the character set this variable names; KarVel's are UTF-8.
     ::unsetenv("MDB_ICONV");
+    const QStringList arguments = karvel::argumentsOf(argc, argv);
+    QCommandLineParser parser;
+    if (!(arguments.size() == 5 && arguments[1] == karvel::convert::kChildOption)) {
+        if (const std::optional<int> exit = karvel::parseCommandLine(
+                parser, arguments, QStringLiteral("karvel-convert"), kUsage))
+            return *exit;
+    }
     QCoreApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments().mid(1);
     const auto printLine = [](const QString& line) { print(stdout, line + QLatin1Char('\n')); };
     if (args.size() == 4 && args[0] == karvel::convert::kChildOption)
         return readOneFile(args);
-    QStringList folders;
-    for (const QString& arg : args) {
-        if (arg == QLatin1String("-h") || arg == QLatin1String("--help")) {
-            print(stdout, kUsage);
-            return 0;
-        }
-        if (arg.startsWith(QLatin1Char('-')))
-            return refuse(QStringLiteral("option inconnue : ") + arg + QLatin1Char('.'));
-        folders << arg;
-    }
+    const QStringList folders = parser.positionalArguments();
     if (folders.isEmpty())
         return refuse(QStringLiteral("indiquez le dossier des données."));
     if (folders.size() > 2)
