@@ -4,6 +4,7 @@
 #include "common/text.h"
 #include "data/folders.h"
 #include "data/repair.h"
+#include "platform/desktop.h"
 
 #include <QFileInfo>
 #include <algorithm>
@@ -148,6 +149,8 @@ QString explanationText(int number, const QString& description) {
         return QStringLiteral("Nom ou numéro de fichier incorrect");
     case ErrFileNotFound:
         return QStringLiteral("Fichier introuvable");
+    case ErrNoViewer:
+        return description;
     case ErrFileExists:
         return QStringLiteral("Ce fichier existe déjà");
     case ErrDiskFull:
@@ -215,10 +218,14 @@ ErrorOutcome ExplainError(AppContext& ctx, const KarvelError& error) {
                                 kDamagedText + QStringLiteral("\n\n") + summary);
             return lost.isEmpty() ? ErrorOutcome::Resume : ErrorOutcome::EndProgram;
         }
-    default:
-        ctx.dialogs.message(Icon::Critical, kProgramCaption,
-                            explanationText(error.number(), error.description()));
+    default: {
+        QString text = explanationText(error.number(), error.description());
+        // Which file, so that the user can look for it.
+        if (error.number() == ErrFileNotFound && !error.path().isEmpty())
+            text += QStringLiteral(" : ") + error.path();
+        ctx.dialogs.message(Icon::Critical, kProgramCaption, text);
         return ErrorOutcome::Resume;
+    }
     }
 }
 

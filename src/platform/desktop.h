@@ -12,7 +12,7 @@ namespace karvel {
 // reporting treats apart, so the user sees the description below.
 inline constexpr int ErrNoViewer = 432;
 // clang-format off
-inline const QString kNoViewerDescription = QStringLiteral("Aucune application n'est installée pour lire les documents RTF (par exemple LibreOffice Writer).");
+inline const QString kNoViewerDescription = QStringLiteral("Aucune application n'est installée pour lire les documents RTF : installez LibreOffice Writer (paquet libreoffice-writer) ou AbiWord (paquet abiword), puis ouvrez ce document à nouveau.");
 // clang-format on
 
 class Desktop {

@@ -7,6 +7,10 @@
 #include "shell/startup.h"
 #include "shell/version.h"
 
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QStandardPaths>
+
 namespace karvel {
 
 namespace {
@@ -15,10 +19,26 @@ namespace {
 // clang-format off
 const QString kPortraitQuestion = QStringLiteral("Voulez-vous que «KarVel» mette l'imprimante en format portrait ?");
 const QString kLandscapeQuestion = QStringLiteral("Voulez-vous que «KarVel» mette l'imprimante en format paysage ?");
-const QString kHelpNotice = QStringLiteral("La lecture de l'aide s'effectue à l'aide de l'accessoire 'WRITE' OU 'WORDPAD' de Windows...");
-const QString kInformationNotice = QStringLiteral("La lecture des informations générales s'effectue à l'aide de l'accessoire 'WRITE' OU 'WORDPAD' de Windows...");
+const QString kHelpNotice = QStringLiteral("L'aide s'ouvre dans le lecteur de documents RTF du bureau (LibreOffice Writer, AbiWord...)...");
+const QString kInformationNotice = QStringLiteral("Les informations générales s'ouvrent dans le lecteur de documents RTF du bureau (LibreOffice Writer, AbiWord...)...");
 const QString kVersionAdvice = QStringLiteral("Vous devez toujours préférer la version la plus récente. Même si celle-ci ne vous semble pas disposer de nouvelles fonctionnalités, elle aura certainement subi quelques modifications ou corrections internes, quelques optimisations du programme...");
 // clang-format on
+
+// A help document: the data folder's own, else the one installed with the
+// program; the data folder's name when neither is there, for the message.
+QString helpDocument(const QString& dataFolder, const QString& name) {
+    if (fileExistsIn(dataFolder, name))
+        return pathIn(dataFolder, name);
+    const QStringList installed = {QCoreApplication::applicationDirPath() +
+                                       QStringLiteral("/../share/karvel/") + name,
+                                   QStandardPaths::locate(QStandardPaths::GenericDataLocation,
+                                                          QStringLiteral("karvel/") + name)};
+    for (const QString& path : installed) {
+        if (!path.isEmpty() && QFileInfo(path).isFile())
+            return QFileInfo(path).canonicalFilePath();
+    }
+    return pathIn(dataFolder, name);
+}
 
 } // namespace
 
@@ -39,8 +59,8 @@ ErrorOutcome OpenDataDocument(AppContext& ctx, DataDocument document) {
     const bool help = document == DataDocument::Help;
     ctx.dialogs.message(Icon::Information, kProgramCaption,
                         help ? kHelpNotice : kInformationNotice);
-    const QString path =
-        pathIn(ctx.dataFolder, help ? QStringLiteral("helpkv.rtf") : QStringLiteral("karvel.rtf"));
+    const QString path = helpDocument(ctx.dataFolder, help ? QStringLiteral("helpkv.rtf")
+                                                           : QStringLiteral("karvel.rtf"));
     try {
         if (!ctx.desktop)
             throw KarvelError(ErrNoViewer, kNoViewerDescription, path);
