@@ -56,6 +56,10 @@ class PrinterSurface {
     virtual void newPage() = 0;
     // Sends the job; an empty job prints nothing.
     virtual void endDocument() = 0;
+
+    // True for a surface that only shows the pages on screen: its jobs reach
+    // no paper, so nobody is told they were sent.
+    virtual bool isPreview() const { return false; }
 };
 
 } // namespace karvel
