@@ -1,8 +1,13 @@
 // The printing windows on the offscreen platform, driven through their
 // controls as a user would: the layout window's save and defaults, the
-// enabling rules of the label and card windows, and the gauge during a job.
+// enabling rules of the label and card windows, the gauge during a job, and
+// the preview of a job.
 
+#include "common/print_preview.h"
 #include "data/settings.h"
+#include "page_scan.h"
+#include "platform/painter_printer.h"
+#include "preview_driver.h"
 #include "printing/card_window.h"
 #include "printing/label_sheet_window.h"
 #include "printing/layout_window.h"
@@ -13,9 +18,11 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QPrinter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -56,6 +63,12 @@ struct PrintingWindowsTest : ::testing::Test {
         LoadSettings(t.ctx); // first run: KARVEL.INI with the defaults
     }
     QString settingsFile() const { return school.data() + "/KARVEL.INI"; }
+    QStringList shownTexts() const {
+        QStringList texts;
+        for (const ShownMessage& shown : t.dialogs.shown)
+            texts << shown.text;
+        return texts;
+    }
 };
 
 TEST_F(PrintingWindowsTest, LayoutWindowSavesAndRestores) {
@@ -221,6 +234,97 @@ TEST_F(PrintingWindowsTest, CardWindowStartsWithoutKindAndTicked) {
         if (item.kind == PrintedItem::Kind::Text && item.text.size() > 1)
             texts << item.text;
     EXPECT_EQ(texts, QStringList({"CARTE D'EMPRUNTEUR", "NOM : Léa MARTIN"}));
+}
+
+// clang-format off
+const QString kNotAMultiple = "Le nombre d'étiquettes souhaité n'est pas un multiple de  16\n\nVoulez-vous quand même continuer et ne pas imprimer une feuille d'étiquettes complète?";
+const QString kLabelsSent = "L'impression des codes-barres DOCUMENTS est lancée... Patientez";
+const QString kCardsSent = "L'impression des cartes d'emprunteurs ELEVES est lancée... Patientez";
+// clang-format on
+
+// "Aperçu" shows the pages the printer would print, asks what printing asks,
+// announces nothing, and its "Imprimer" sends exactly one job.
+TEST_F(PrintingWindowsTest, LabelSheetsPreviewedAsPrintedThenPrinted) {
+    LabelSheetWindow& form1 = windows.labelSheetWindow();
+    form1.show();
+
+    // A refusal shows no preview.
+    child<QPushButton>(form1, "SSCommand4")->click();
+    ASSERT_EQ(t.dialogs.shown.size(), 1u);
+    EXPECT_TRUE(t.dialogs.shown[0].text.contains("numéro de début de série n'a pas été indiqué"));
+    t.dialogs.shown.clear();
+
+    type(child<QLineEdit>(form1, "Text1"), "1");
+    type(child<QLineEdit>(form1, "Text2"), "20");
+    t.dialogs.answers = {AnswerYes, AnswerYes};
+    int pages = -1;
+    QStringList seen;
+    whenPreviewShows("Imprimer", [&](int n) {
+        pages = n;
+        seen = shownTexts();
+        EXPECT_TRUE(t.printer.jobs().empty());
+        // The printer kept its own state: nothing has been printed on it yet.
+        EXPECT_EQ(t.printer.unit(), PrinterUnit::Twips);
+    });
+    child<QPushButton>(form1, "SSCommand4")->click();
+    EXPECT_EQ(pages, 2);
+    EXPECT_EQ(seen, QStringList{kNotAMultiple}) << "no completion for a preview";
+    ASSERT_EQ(t.printer.jobs().size(), 1u);
+    EXPECT_EQ(t.printer.jobs()[0].sheets, 2);
+    EXPECT_EQ(shownTexts(), QStringList({kNotAMultiple, kNotAMultiple, kLabelsSent}));
+
+    // The preview's pages, painted on a PDF file, carry the labels the job
+    // printed, sheet by sheet, and every symbol reads.
+    QTemporaryDir dir;
+    const QString file = dir.filePath("apercu.pdf");
+    {
+        QPrinter sheets(QPrinter::HighResolution);
+        sheets.setOutputFormat(QPrinter::PdfFormat);
+        sheets.setPageLayout(fullPageLayout(QPageSize(QPageSize::A4), Orientation::Portrait));
+        sheets.setOutputFileName(file);
+        t.dialogs.answers = {AnswerYes};
+        PaintPreview(t.ctx, sheets, [&] { PrintLabelSheets(t.ctx, form1.request(), [](int) {}); });
+    }
+    EXPECT_EQ(t.printer.jobs().size(), 1u);
+    QStringList expected[2];
+    for (int n = 1; n <= 20; ++n)
+        expected[n > 16] << QStringLiteral("DOC-%1").arg(n, 5, 10, QLatin1Char('0'));
+    for (int page : {1, 2}) {
+        const QImage image = rasterise(file, 300, page);
+        ASSERT_FALSE(image.isNull());
+        QStringList read = scan(image, image.rect());
+        read.sort();
+        EXPECT_EQ(read, expected[page - 1]) << "page " << page;
+    }
+}
+
+TEST_F(PrintingWindowsTest, CardsPreviewedThenPrintedOrLeft) {
+    SchoolFolder::insert(
+        school.pupilsFile(), "enfants",
+        {{{"matricule", "00018"}, {"nomenfant", "MARTIN"}, {"prénomenfant", "Léa"}}});
+    CardWindow& form7 = windows.cardWindow();
+    form7.show();
+    child<QRadioButton>(form7, "Option1index3")->click();
+    child<QRadioButton>(form7, "Option2index1")->click();
+    type(child<QLineEdit>(form7, "Text7"), "18-19");
+
+    int pages = -1;
+    whenPreviewShows("Fermer", [&](int n) { pages = n; });
+    child<QPushButton>(form7, "SSCommand4")->click();
+    EXPECT_EQ(pages, 1);
+    EXPECT_TRUE(t.printer.jobs().empty()) << "closing the preview prints nothing";
+    EXPECT_TRUE(t.dialogs.shown.empty());
+
+    whenPreviewShows("Imprimer", [&](int n) { pages = n; });
+    child<QPushButton>(form7, "SSCommand4")->click();
+    ASSERT_EQ(t.printer.jobs().size(), 1u);
+    EXPECT_EQ(t.printer.jobs()[0].sheets, pages);
+    QStringList names;
+    for (const PrintedItem& item : t.printer.jobs()[0].items)
+        if (item.text.startsWith("NOM"))
+            names << item.text;
+    EXPECT_EQ(names, QStringList({"NOM : Léa MARTIN", "NOM :"}));
+    EXPECT_EQ(shownTexts(), QStringList{kCardsSent});
 }
 
 } // namespace
