@@ -38,6 +38,8 @@ void ShowPrintPreview(AppContext& ctx, QWidget* parent, const std::function<void
         auto* b = new QPushButton(caption, &window);
         b->setObjectName(QString::fromLatin1(name));
         b->setToolTip(tip);
+        // Enter answers nothing: a barcode reader's Enter must not print.
+        b->setAutoDefault(false);
         return b;
     };
     QPushButton* print = button("Imprimer", QStringLiteral("&Imprimer"),
@@ -64,7 +66,6 @@ void ShowPrintPreview(AppContext& ctx, QWidget* parent, const std::function<void
     layout->addWidget(pages);
     layout->addLayout(buttons);
     window.resize(800, 900);
-    print->setDefault(true);
     CentreWindow(window);
 
     if (window.exec() == QDialog::Accepted)
