@@ -7,8 +7,9 @@ PreviewPrinter::PreviewPrinter(QPrinter& sheets, const PrinterSurface& standIn)
     setUnit(standIn.unit());
     setOrientation(standIn.orientation());
     setFontSize(standIn.fontSize());
-    // No job leaves bold or italic on, so the default font matches; the
-    // position is read in the unit just set.
+    setBold(standIn.bold());
+    setItalic(standIn.italic());
+    // Read in the unit just set.
     setX(standIn.x());
     setY(standIn.y());
 }

@@ -49,7 +49,9 @@ class PrinterSurface {
     virtual void setFontSize(double points) = 0;
     virtual double fontSize() const = 0;
     virtual void setBold(bool on) = 0;
+    virtual bool bold() const = 0;
     virtual void setItalic(bool on) = 0;
+    virtual bool italic() const = 0;
 
     // Later output goes on a new sheet; a new page just before the end of the
     // document makes no empty sheet.

@@ -50,7 +50,9 @@ class RoutedPrinter final : public PrinterSurface {
     void setFontSize(double points) override { surface_->setFontSize(points); }
     double fontSize() const override { return surface_->fontSize(); }
     void setBold(bool on) override { surface_->setBold(on); }
+    bool bold() const override { return surface_->bold(); }
     void setItalic(bool on) override { surface_->setItalic(on); }
+    bool italic() const override { return surface_->italic(); }
     void newPage() override { surface_->newPage(); }
     void endDocument() override { surface_->endDocument(); }
     bool isPreview() const override { return surface_->isPreview(); }
