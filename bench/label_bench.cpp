@@ -35,6 +35,9 @@ Figures run(const QString& file, bool merged) {
     ctx.layout.Text7 = QStringLiteral("4");
     ctx.layout.Text9 = QStringLiteral("6");
     ctx.layout.Text8 = QStringLiteral("12");
+    // Six columns at amplitude 4 run past the sheet's edge: without a Yes to
+    // the layout question nothing prints and nothing is measured.
+    dialogs.answers = {AnswerYes};
     LabelSheetRequest request;
     request.kind = LabelKind::Documents;
     request.Text1 = QStringLiteral("1");

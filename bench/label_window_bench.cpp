@@ -34,6 +34,9 @@ double seconds(const QString& file, bool throughWindow) {
     ctx.layout.Text7 = QStringLiteral("4");
     ctx.layout.Text9 = QStringLiteral("6");
     ctx.layout.Text8 = QStringLiteral("12");
+    // Six columns at amplitude 4 run past the sheet's edge: without a Yes to
+    // the layout question nothing prints and nothing is measured.
+    dialogs.answers = {AnswerYes};
     PrintingWindows windows(ctx);
     LabelSheetWindow& form1 = windows.labelSheetWindow();
     form1.show();

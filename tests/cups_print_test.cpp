@@ -2,10 +2,12 @@
 // PDF queue at 1200 dpi, a PostScript queue with 12 pt margins, and the PDF
 // file of a machine without a printer. Read back from their output, every
 // symbol scans and has the same length in millimetres; a queue that does not
-// take the job is an error, and nothing is said to be printing.
+// take the job is an error, and nothing is said to be printing. A preview
+// shows each queue's own sheets.
 
 #include "cups_server.h"
 #include "page_scan.h"
+#include "platform/preview_printer.h"
 #include "platform/qt_printer.h"
 #include "printing/label_sheets.h"
 #include "test_data.h"
@@ -87,6 +89,14 @@ TEST_F(CupsPrint, SameMillimetresThroughEveryQueueAndTheFile) {
         // Qt paints on a queue at 1200 dpi: twice the file's resolution.
         EXPECT_EQ(QPrinter(QPrinterInfo::defaultPrinter(), QPrinter::HighResolution).resolution(),
                   1200);
+        // A preview shows the queue's sheets, margins included: the same grid.
+        {
+            const auto printer = makeDefaultPrinter(t.dialogs, t.files, t.clock, [] { return ""; });
+            const std::unique_ptr<QPrinter> sheets = makePreviewDevice();
+            const PreviewPrinter preview(*sheets, *printer);
+            EXPECT_EQ(preview.printableWidth(), printer->printableWidth()) << queue;
+            EXPECT_EQ(preview.printableHeight(), printer->printableHeight()) << queue;
+        }
         t.dialogs.shown.clear();
         printSheet();
         ASSERT_EQ(t.dialogs.shown.size(), 1u);

@@ -6,6 +6,7 @@
 #include "desk/choice_lists.h"
 #include "desk/document_list.h"
 #include "desk/loan_desk_window.h"
+#include "preview_driver.h"
 #include "shell/main_window.h"
 #include "shell/startup.h"
 #include "test_data.h"
@@ -240,6 +241,32 @@ TEST_F(DeskWindowTest, ScannedLoanEndToEnd) {
     EXPECT_EQ(reading()->text(), "");
     EXPECT_TRUE(reading()->hasFocus());
     EXPECT_TRUE(messages().isEmpty());
+}
+
+// "Aperçu" shows the list's page without sending it; its "Imprimer" sends it once.
+TEST_F(DeskWindowTest, ListPreviewedThenPrinted) {
+    scan("emprunt");
+    scan("eco-00042");
+    scan("doc-00001");
+    int pages = -1;
+    whenPreviewShows("Imprimer", [&](int n) {
+        pages = n;
+        // A reading made meanwhile does not print: its Enter answers nothing.
+        QWidget* preview = QApplication::activeModalWidget();
+        ASSERT_NE(preview, nullptr);
+        QTest::keyClicks(preview, "DOC-00002");
+        QTest::keyClick(preview, Qt::Key_Return);
+        EXPECT_TRUE(preview->isVisible());
+        EXPECT_TRUE(t.printer.jobs().empty());
+    });
+    click(&desk(), "SSCommand8");
+    EXPECT_EQ(pages, 1);
+    ASSERT_EQ(t.printer.jobs().size(), 1u);
+    EXPECT_EQ(t.printer.jobs()[0].sheets, 1);
+    EXPECT_EQ(t.printer.jobs()[0].items.back().text, "00001 - Le Petit Prince");
+    EXPECT_TRUE(messages().isEmpty());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return reading()->hasFocus(); }, 2000))
+        << "the reader can scan again";
 }
 
 TEST_F(DeskWindowTest, EnterAndTheButtonDoTheSameOnce) {

@@ -181,7 +181,9 @@ class VanishingPrinter final : public PrinterSurface {
     void setFontSize(double) override {}
     double fontSize() const override { return 10; }
     void setBold(bool) override {}
+    bool bold() const override { return false; }
     void setItalic(bool) override {}
+    bool italic() const override { return false; }
     void newPage() override {}
     void endDocument() override {
         ++ends;

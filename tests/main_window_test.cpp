@@ -48,7 +48,9 @@ class AbsentPrinter final : public PrinterSurface {
     void setFontSize(double) override {}
     double fontSize() const override { return 0; }
     void setBold(bool) override {}
+    bool bold() const override { return false; }
     void setItalic(bool) override {}
+    bool italic() const override { return false; }
     void newPage() override {}
     void endDocument() override { throw makeError(ErrDeviceUnavailable); }
 };

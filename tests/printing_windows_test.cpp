@@ -1,8 +1,13 @@
 // The printing windows on the offscreen platform, driven through their
 // controls as a user would: the layout window's save and defaults, the
-// enabling rules of the label and card windows, and the gauge during a job.
+// enabling rules of the label and card windows, the gauge during a job, and
+// the preview of a job.
 
+#include "common/print_preview.h"
 #include "data/settings.h"
+#include "page_scan.h"
+#include "platform/painter_printer.h"
+#include "preview_driver.h"
 #include "printing/card_window.h"
 #include "printing/label_sheet_window.h"
 #include "printing/layout_window.h"
@@ -13,10 +18,12 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QPrinter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -225,6 +232,79 @@ TEST_F(PrintingWindowsTest, CardWindowStartsWithoutKindAndTicked) {
     EXPECT_EQ(texts, QStringList({"CARTE D'EMPRUNTEUR", "NOM : Léa MARTIN"}));
     EXPECT_GT(t.printer.jobs()[0].items.front().from.x(), t.printer.printableWidth() / 2)
         << "printed in the second column";
+}
+
+// "Aperçu" shows the pages the printer would print, asks what printing asks,
+// announces nothing, and its "Imprimer" sends exactly one job.
+TEST_F(PrintingWindowsTest, LabelSheetsPreviewedAsPrintedThenPrinted) {
+    LabelSheetWindow& form1 = windows.labelSheetWindow();
+    form1.show();
+    auto* preview = child<QPushButton>(form1, "SSCommand4");
+    preview->click(); // no series: refused, and no preview window to answer
+    ASSERT_EQ(t.dialogs.shown.size(), 1u);
+    t.dialogs.shown.clear();
+
+    type(child<QLineEdit>(form1, "Text1"), "1");
+    type(child<QLineEdit>(form1, "Text2"), "20");
+    t.dialogs.answers = {AnswerYes, AnswerYes}; // not a multiple of 16, twice
+    int pages = -1;
+    size_t shown = 0;
+    whenPreviewShows("Imprimer", [&](int n) {
+        pages = n;
+        shown = t.dialogs.shown.size();
+        EXPECT_TRUE(t.printer.jobs().empty());
+        EXPECT_EQ(t.printer.unit(), PrinterUnit::Twips) << "the printer keeps its state";
+    });
+    preview->click();
+    EXPECT_EQ(pages, 2);
+    EXPECT_EQ(shown, 1u) << "the question, and no completion for a preview";
+    ASSERT_EQ(t.printer.jobs().size(), 1u);
+    EXPECT_EQ(t.printer.jobs()[0].sheets, 2);
+    ASSERT_EQ(t.dialogs.shown.size(), 3u);
+    EXPECT_TRUE(t.dialogs.shown[2].text.endsWith("est lancée... Patientez"));
+
+    // The preview's pages, painted on a PDF file, carry the labels the job
+    // printed, sheet by sheet, and every symbol reads.
+    QTemporaryDir dir;
+    const QString file = dir.filePath("apercu.pdf");
+    {
+        QPrinter sheets(QPrinter::HighResolution);
+        sheets.setOutputFormat(QPrinter::PdfFormat);
+        sheets.setPageLayout(fullPageLayout(QPageSize(QPageSize::A4), Orientation::Portrait));
+        sheets.setOutputFileName(file);
+        t.dialogs.answers = {AnswerYes};
+        PaintPreview(t.ctx, sheets, [&] { PrintLabelSheets(t.ctx, form1.request(), [](int) {}); });
+    }
+    QStringList expected[2];
+    for (int n = 1; n <= 20; ++n)
+        expected[n > 16] << QStringLiteral("DOC-%1").arg(n, 5, 10, QLatin1Char('0'));
+    for (int page : {1, 2}) {
+        const QImage image = rasterise(file, 300, page);
+        ASSERT_FALSE(image.isNull());
+        QStringList read = scan(image, image.rect());
+        read.sort();
+        EXPECT_EQ(read, expected[page - 1]) << "page " << page;
+    }
+}
+
+TEST_F(PrintingWindowsTest, CardsPreviewedThenPrintedOrLeft) {
+    CardWindow& form7 = windows.cardWindow();
+    form7.show();
+    child<QRadioButton>(form7, "Option1index3")->click();
+    child<QRadioButton>(form7, "Option2index1")->click();
+    type(child<QLineEdit>(form7, "Text7"), "18");
+    int pages = -1;
+    whenPreviewShows("Fermer", [&](int n) { pages = n; });
+    child<QPushButton>(form7, "SSCommand4")->click();
+    EXPECT_EQ(pages, 1);
+    EXPECT_TRUE(t.printer.jobs().empty() && t.dialogs.shown.empty()) << "Fermer prints nothing";
+
+    whenPreviewShows("Imprimer", [&](int) {});
+    child<QPushButton>(form7, "SSCommand4")->click();
+    ASSERT_EQ(t.printer.jobs().size(), 1u);
+    EXPECT_EQ(t.printer.jobs()[0].sheets, 1);
+    ASSERT_EQ(t.dialogs.shown.size(), 1u);
+    EXPECT_TRUE(t.dialogs.shown[0].text.endsWith("est lancée... Patientez"));
 }
 
 } // namespace

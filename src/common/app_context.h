@@ -9,6 +9,7 @@
 #include "platform/dialogs.h"
 #include "platform/files.h"
 #include "platform/printer_surface.h"
+#include "platform/routed_printer.h"
 #include "platform/sounds.h"
 #include "records/record_views.h"
 
@@ -25,7 +26,8 @@ struct AppContext {
     Dialogs& dialogs;
     const Clock& clock;
     FileSystem& files;
-    PrinterSurface& printer;
+    // The surface every job prints on; a preview detours it for one job.
+    RoutedPrinter printer;
     // Opens the help documents; set by main, a scripted one in tests. None
     // means no viewer can be reached.
     Desktop* desktop = nullptr;

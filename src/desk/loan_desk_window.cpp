@@ -2,6 +2,7 @@
 
 #include "common/app_context.h"
 #include "common/centre_window.h"
+#include "common/print_preview.h"
 #include "common/window_frame.h"
 #include "data/error_report.h"
 #include "desk/action_choice_window.h"
@@ -184,6 +185,8 @@ LoanDeskWindow::LoanDeskWindow(AppContext& ctx, QWidget* parent)
 
     SSCommand7 = makeButton(this, "SSCommand7", QStringLiteral("&Imprimer"),
                             QStringLiteral("Cliquez pour imprimer"));
+    SSCommand8 = makeButton(this, "SSCommand8", QStringLiteral("&Aperçu"),
+                            QStringLiteral("Cliquez pour voir la liste avant de l'imprimer"));
     SSCommand2 = makeButton(this, "SSCommand2", QStringLiteral("&Quitter"),
                             QStringLiteral("Cliquez pour quitter la gestion des prêts"));
     SSCommand1 =
@@ -191,6 +194,7 @@ LoanDeskWindow::LoanDeskWindow(AppContext& ctx, QWidget* parent)
                    QStringLiteral("Cliquez pour effectuer une nouvelle lecture de codes-barres"));
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(SSCommand7);
+    bottom->addWidget(SSCommand8);
     bottom->addStretch();
     bottom->addWidget(SSCommand1);
     bottom->addWidget(SSCommand2);
@@ -210,6 +214,7 @@ LoanDeskWindow::LoanDeskWindow(AppContext& ctx, QWidget* parent)
     connect(SSCommand1, &QPushButton::clicked, this, &LoanDeskWindow::newReading);
     connect(SSCommand2, &QPushButton::clicked, this, &LoanDeskWindow::closeLoanDesk);
     connect(SSCommand7, &QPushButton::clicked, this, &LoanDeskWindow::printList);
+    connect(SSCommand8, &QPushButton::clicked, this, &LoanDeskWindow::previewList);
     connect(SSCommand4, &QPushButton::clicked, this, &LoanDeskWindow::chooseAction);
     connect(SSCommand5, &QPushButton::clicked, this, &LoanDeskWindow::chooseBorrower);
     connect(SSCommand6, &QPushButton::clicked, this, &LoanDeskWindow::chooseDocument);
@@ -366,6 +371,14 @@ void LoanDeskWindow::holdChoiceWindow(QWidget& window) {
 void LoanDeskWindow::printList() {
     watchingBoxes([this] {
         PrintLoanList(ctx_, state());
+        focusReading();
+    });
+}
+
+void LoanDeskWindow::previewList() {
+    watchingBoxes([this] {
+        const DeskState desk = state();
+        ShowPrintPreview(ctx_, this, [this, &desk] { PrintLoanList(ctx_, desk); });
         focusReading();
     });
 }

@@ -69,6 +69,7 @@ class LoanDeskWindow : public QWidget, private BoxWatcher {
     void newReading();
     void closeLoanDesk();
     void printList();
+    void previewList();
     void chooseAction();
     void chooseBorrower();
     void chooseDocument();
@@ -92,6 +93,7 @@ class LoanDeskWindow : public QWidget, private BoxWatcher {
     QLabel* Label9;
     QListWidget* List1;
     QPushButton* SSCommand7;
+    QPushButton* SSCommand8; // preview of the list
     QPushButton* SSCommand2;
     QPushButton* SSCommand1;
 

@@ -39,7 +39,9 @@ class PagedPrinter : public PrinterSurface {
     void setFontSize(double points) override { font_.setPointSizeF(points); }
     double fontSize() const override { return font_.pointSizeF(); }
     void setBold(bool on) override { font_.setBold(on); }
+    bool bold() const override { return font_.bold(); }
     void setItalic(bool on) override { font_.setItalic(on); }
+    bool italic() const override { return font_.italic(); }
     void newPage() override;
     void endDocument() override;
 

@@ -139,12 +139,16 @@ PdfPrinter::PdfPrinter(Dialogs& dialogs, FileSystem& files, const Clock& clock,
 
 PdfPrinter::~PdfPrinter() = default;
 
+QPageLayout::Orientation pageOrientation(Orientation orientation) {
+    return orientation == Orientation::Landscape ? QPageLayout::Landscape : QPageLayout::Portrait;
+}
+
+QPageLayout fullPageLayout(const QPageSize& pageSize, Orientation orientation) {
+    return QPageLayout(pageSize, pageOrientation(orientation), QMarginsF());
+}
+
 QPageLayout PdfPrinter::layout(Orientation orientation) const {
-    // No margins: a file has no unprintable edge, and the label sheets add their own.
-    return QPageLayout(pageSize_,
-                       orientation == Orientation::Landscape ? QPageLayout::Landscape
-                                                             : QPageLayout::Portrait,
-                       QMarginsF());
+    return fullPageLayout(pageSize_, orientation);
 }
 
 QSizeF PdfPrinter::printableDots(Orientation orientation) const {

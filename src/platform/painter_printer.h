@@ -5,6 +5,7 @@
 #include "platform/paged_printer.h"
 
 #include <QBuffer>
+#include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
@@ -63,6 +64,12 @@ class PainterPrinter : public PagedPrinter {
     std::vector<QRect> ink_;
     QColor inkColour_;
 };
+
+QPageLayout::Orientation pageOrientation(Orientation orientation);
+
+// A sheet printed to its edges, as a PDF file is: a file has no unprintable
+// margin, and the label sheets add their own.
+QPageLayout fullPageLayout(const QPageSize& pageSize, Orientation orientation);
 
 // Where a PDF job goes: a file to write, or a folder that gets a new file
 // named with the date and time of the job.

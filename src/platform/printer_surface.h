@@ -56,13 +56,19 @@ class PrinterSurface {
     virtual void setFontSize(double points) = 0;
     virtual double fontSize() const = 0;
     virtual void setBold(bool on) = 0;
+    virtual bool bold() const = 0;
     virtual void setItalic(bool on) = 0;
+    virtual bool italic() const = 0;
 
     // Later output goes on a new sheet; a new page just before the end of the
     // document makes no empty sheet.
     virtual void newPage() = 0;
     // Sends the job; an empty job prints nothing.
     virtual void endDocument() = 0;
+
+    // True for a surface that only shows the pages on screen: its jobs reach
+    // no paper, so nobody is told they were sent.
+    virtual bool isPreview() const { return false; }
 };
 
 } // namespace karvel

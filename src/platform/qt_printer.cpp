@@ -8,43 +8,50 @@
 
 namespace karvel {
 
-QtPrinter::QtPrinter(const QPrinterInfo& printer) : printer_(printer, QPrinter::HighResolution) {
-    printer_.setDocName(QStringLiteral("KarVel"));
-}
-
-QPageLayout QtPrinter::layout(Orientation orientation) const {
-    QPageLayout layout = printer_.pageLayout();
-    layout.setOrientation(orientation == Orientation::Landscape ? QPageLayout::Landscape
-                                                                : QPageLayout::Portrait);
+QPageLayout SheetsPrinter::layout(Orientation orientation) const {
+    QPageLayout layout = sheets_.pageLayout();
+    layout.setOrientation(pageOrientation(orientation));
     return layout;
 }
 
-QSizeF QtPrinter::printableDots(Orientation orientation) const {
-    return layout(orientation).paintRectPixels(printer_.resolution()).size();
+QSizeF SheetsPrinter::printableDots(Orientation orientation) const {
+    return layout(orientation).paintRectPixels(sheets_.resolution()).size();
 }
 
 // The printer's margins are those it cannot print: Qt takes them from its driver.
-QMarginsF QtPrinter::marginDots(Orientation orientation) const {
-    return QMarginsF(layout(orientation).marginsPixels(printer_.resolution()));
+QMarginsF SheetsPrinter::marginDots(Orientation orientation) const {
+    return QMarginsF(layout(orientation).marginsPixels(sheets_.resolution()));
 }
 
-QFontMetricsF QtPrinter::metrics(const QFont& font) const {
-    return QFontMetricsF(font, &printer_);
+QFontMetricsF SheetsPrinter::metrics(const QFont& font) const {
+    return QFontMetricsF(font, &sheets_);
+}
+
+QPagedPaintDevice& SheetsPrinter::openDevice(Orientation orientation) {
+    sheets_.setPageOrientation(pageOrientation(orientation));
+    return sheets_;
+}
+
+QtPrinter::QtPrinter(const QPrinterInfo& printer)
+    : QtPrinter(std::make_unique<QPrinter>(printer, QPrinter::HighResolution)) {}
+
+QtPrinter::QtPrinter(std::unique_ptr<QPrinter> printer)
+    : SheetsPrinter(*printer), printer_(std::move(printer)) {
+    sheets_.setDocName(QStringLiteral("KarVel"));
 }
 
 QPagedPaintDevice& QtPrinter::openDevice(Orientation orientation) {
-    printer_.setPageOrientation(orientation == Orientation::Landscape ? QPageLayout::Landscape
-                                                                      : QPageLayout::Portrait);
-    check_.emplace(printer_.printerName());
-    return printer_;
+    QPagedPaintDevice& device = SheetsPrinter::openDevice(orientation);
+    check_.emplace(sheets_.printerName());
+    return device;
 }
 
 void QtPrinter::closeDevice(bool failed) {
     const std::optional<CupsJobCheck> check = std::exchange(check_, std::nullopt);
     if (failed)
         return;
-    if (printer_.printerState() == QPrinter::Error)
-        throw makeError(ErrDeviceIo, printer_.printerName());
+    if (sheets_.printerState() == QPrinter::Error)
+        throw makeError(ErrDeviceIo, sheets_.printerName());
     // Qt has handed the job over; only the server tells whether it was taken.
     if (check)
         check->confirm();
@@ -70,6 +77,16 @@ std::unique_ptr<PrinterSurface> makeDefaultPrinter(Dialogs& dialogs, FileSystem&
     return std::make_unique<PdfPrinter>(dialogs, files, clock, [dataFolder] {
         return PdfTarget{pathIn(dataFolder(), QStringLiteral("impressions")), true};
     });
+}
+
+std::unique_ptr<QPrinter> makePreviewDevice() {
+    const QPrinterInfo printer = QPrinterInfo::defaultPrinter();
+    if (qEnvironmentVariable("KARVEL_PDF").isEmpty() && !printer.isNull())
+        return std::make_unique<QPrinter>(printer, QPrinter::HighResolution);
+    auto pdf = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    pdf->setOutputFormat(QPrinter::PdfFormat);
+    pdf->setPageLayout(fullPageLayout(QPageSize(QPageSize::A4), Orientation::Portrait));
+    return pdf;
 }
 
 } // namespace karvel

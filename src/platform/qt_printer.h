@@ -7,28 +7,42 @@
 
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <memory>
 #include <optional>
 
 namespace karvel {
 
-class QtPrinter final : public PainterPrinter {
-  public:
-    explicit QtPrinter(const QPrinterInfo& printer);
-
+// Jobs painted on the sheets of a QPrinter: measured on them, turned to
+// each job's orientation.
+class SheetsPrinter : public PainterPrinter {
   protected:
-    double resolution() const override { return printer_.resolution(); }
+    explicit SheetsPrinter(QPrinter& sheets) : sheets_(sheets) {}
+
+    double resolution() const override { return sheets_.resolution(); }
     QSizeF printableDots(Orientation orientation) const override;
     QMarginsF marginDots(Orientation orientation) const override;
     QFontMetricsF metrics(const QFont& font) const override;
     QPagedPaintDevice& openDevice(Orientation orientation) override;
-    void closeDevice(bool failed) override;
-    void abortDevice() override { printer_.abort(); }
+
+    QPrinter& sheets_;
 
   private:
     QPageLayout layout(Orientation orientation) const;
+};
 
-    // Mutable because Qt measures fonts on a non-const device.
-    mutable QPrinter printer_;
+class QtPrinter final : public SheetsPrinter {
+  public:
+    explicit QtPrinter(const QPrinterInfo& printer);
+
+  protected:
+    QPagedPaintDevice& openDevice(Orientation orientation) override;
+    void closeDevice(bool failed) override;
+    void abortDevice() override { sheets_.abort(); }
+
+  private:
+    explicit QtPrinter(std::unique_ptr<QPrinter> printer);
+
+    std::unique_ptr<QPrinter> printer_;
     // Set while a job is being painted.
     std::optional<CupsJobCheck> check_;
 };
@@ -41,5 +55,9 @@ class QtPrinter final : public PainterPrinter {
 std::unique_ptr<PrinterSurface> makeDefaultPrinter(Dialogs& dialogs, FileSystem& files,
                                                    const Clock& clock,
                                                    std::function<QString()> dataFolder);
+
+// The sheets a preview shows: those of the default printer, or those of the
+// PDF file where makeDefaultPrinter writes one.
+std::unique_ptr<QPrinter> makePreviewDevice();
 
 } // namespace karvel

@@ -48,7 +48,10 @@ std::optional<qint64> seriesBound(const QString& text) {
     return qint64(*value);
 }
 
-void sendJob(AppContext& ctx, const std::function<void()>& job) {
+// Runs a job that ends its document, then tells the user it is on its way
+// with `completion`; a preview reaches no printer and says nothing. A
+// printer failure shows the standard error message instead.
+void sendJob(AppContext& ctx, const std::function<void()>& job, const QString& completion) {
     try {
         job();
     } catch (const KarvelError& error) {
@@ -59,7 +62,10 @@ void sendJob(AppContext& ctx, const std::function<void()>& job) {
             ctx.printer.endDocument();
         } catch (const KarvelError&) {
         }
+        return;
     }
+    if (!ctx.printer.isPreview())
+        ctx.dialogs.message(Icon::Information, kProgramCaption, completion);
 }
 
 // Each text is one printed line from the left edge; a rule crosses the page
@@ -288,31 +294,30 @@ std::optional<SheetJob> PrepareSheetJob(AppContext& ctx, int divisions, bool fro
 
 void RunLabelLoop(AppContext& ctx, const SheetJob& job, const LabelNumbers& numbers, int firstLabel,
                   const DrawCell& draw, const Progress& progress, const QString& completion) {
-    bool sent = false;
-    sendJob(ctx, [&] {
-        const qint64 count = numbers.count();
-        qint64 k = 0;
-        int skipped = firstLabel - 1;
-        while (k < count) {
-            for (int r = 1; r <= job.layout.rows && k < count; ++r) {
-                for (int c = 1; c <= job.layout.columns && k < count; ++c) {
-                    if (skipped > 0) {
-                        --skipped;
-                        continue;
+    sendJob(
+        ctx,
+        [&] {
+            const qint64 count = numbers.count();
+            qint64 k = 0;
+            int skipped = firstLabel - 1;
+            while (k < count) {
+                for (int r = 1; r <= job.layout.rows && k < count; ++r) {
+                    for (int c = 1; c <= job.layout.columns && k < count; ++c) {
+                        if (skipped > 0) {
+                            --skipped;
+                            continue;
+                        }
+                        draw(r, c, formatLabelNumber(numbers.at(k)));
+                        progress(numbers.progressAfter(k));
+                        ++k;
                     }
-                    draw(r, c, formatLabelNumber(numbers.at(k)));
-                    progress(numbers.progressAfter(k));
-                    ++k;
                 }
+                // Taken only if something follows: the last one makes no empty sheet.
+                ctx.printer.newPage();
             }
-            // Taken only if something follows: the last one makes no empty sheet.
-            ctx.printer.newPage();
-        }
-        ctx.printer.endDocument();
-        sent = true;
-    });
-    if (sent)
-        ctx.dialogs.message(Icon::Information, kProgramCaption, completion);
+            ctx.printer.endDocument();
+        },
+        completion);
     progress(0);
 }
 
@@ -324,14 +329,13 @@ void PrintLabelSheets(AppContext& ctx, const LabelSheetRequest& request, const P
     const LabelGrid& grid = job->grid;
 
     if (*request.kind == LabelKind::Commands) {
-        bool sent = false;
-        sendJob(ctx, [&] {
-            printCommandPage(ctx, *job);
-            ctx.printer.endDocument();
-            sent = true;
-        });
-        if (sent)
-            ctx.dialogs.message(Icon::Information, kProgramCaption, kCommandsSent);
+        sendJob(
+            ctx,
+            [&] {
+                printCommandPage(ctx, *job);
+                ctx.printer.endDocument();
+            },
+            kCommandsSent);
         return;
     }
 

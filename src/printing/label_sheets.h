@@ -141,7 +141,7 @@ using DrawCell = std::function<void(int row, int column, const QString& number)>
 // Fills the sheets row by row from the cell `firstLabel` (from 1) of the
 // first sheet, moving the gauge after every cell, starts a
 // new page after every full sheet and after the last cell, sends the job,
-// then shows `completion` and puts the gauge back to 0. A printer failure
+// then shows `completion` (not for a preview) and puts the gauge back to 0. A printer failure
 // shows the standard error message and drops the job.
 void RunLabelLoop(AppContext& ctx, const SheetJob& job, const LabelNumbers& numbers, int firstLabel,
                   const DrawCell& draw, const Progress& progress, const QString& completion);

@@ -1,6 +1,7 @@
 #include "printing/sheet_window.h"
 
 #include "common/centre_window.h"
+#include "common/print_preview.h"
 #include "common/window_frame.h"
 #include "printing/layout_window.h"
 
@@ -87,6 +88,10 @@ SheetWindow::SheetWindow(AppContext& ctx, LayoutWindow& layoutWindow, const Shee
         named(new QPushButton(QStringLiteral("&Marges et Mise en page"), this), "SSCommand3");
     SSCommand3->setToolTip(QStringLiteral("Cliquez pour modifier les marges et la mise en page"));
     connect(SSCommand3, &QPushButton::clicked, this, [this] { BringUp(ctx_, layoutWindow_); });
+    SSCommand4 = named(new QPushButton(QStringLiteral("&Aperçu"), this), "SSCommand4");
+    SSCommand4->setToolTip(QStringLiteral("Cliquez pour voir les pages avant de les imprimer"));
+    connect(SSCommand4, &QPushButton::clicked, this,
+            [this] { ShowPrintPreview(ctx_, this, [this] { print(); }); });
 
     Option2index0->setChecked(true);
     chooseNumbers(NumberChoice::Series);
@@ -107,6 +112,7 @@ void SheetWindow::finishLayout(QWidget* kinds) {
     layout->addWidget(thermomètre);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(SSCommand1);
+    buttons->addWidget(SSCommand4);
     buttons->addWidget(SSCommand3);
     buttons->addStretch();
     buttons->addWidget(SSCommand2);

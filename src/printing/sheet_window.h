@@ -74,6 +74,7 @@ class SheetWindow : public QWidget {
     QPushButton* SSCommand1; // print
     QPushButton* SSCommand2; // quit
     QPushButton* SSCommand3; // layout
+    QPushButton* SSCommand4; // preview
 };
 
 } // namespace karvel
