@@ -140,11 +140,11 @@ KarvelError toldOfBackup(const KarvelError& error, const QString& temporary,
 
 } // namespace
 
-QString joinNames(const QStringList& names) {
+QString joinNames(const QStringList& names, const QString& lastJoin) {
     QString joined;
     for (int i = 0; i < names.size(); ++i) {
         if (i > 0)
-            joined += i == names.size() - 1 ? QStringLiteral(" et ") : QStringLiteral(", ");
+            joined += i == names.size() - 1 ? lastJoin : QStringLiteral(", ");
         joined += names[i];
     }
     return joined;
@@ -256,11 +256,18 @@ QStringList MakeBackups(AppContext& ctx) {
 
     if (ctx.BackupNotice.compare(QLatin1String("on"), Qt::CaseInsensitive) == 0 &&
         !copies.isEmpty()) {
+        // The names in capitals, as the notice has always shown them; the
+        // folders as they are, or a case-sensitive system would not find them.
+        QStringList shownCopies;
+        for (const QString& copy : copies) {
+            const QFileInfo file(copy);
+            shownCopies << file.path() + QLatin1Char('/') + file.fileName().toUpper();
+        }
         ctx.dialogs.message(
             Icon::Information, kProgramCaption,
             QStringLiteral("Des copies de sauvegarde ont été créées automatiquement par le "
                            "logiciel.\n\nEn cas de perte accidentelle de données, les fichiers ") +
-                joinNames(copies).toUpper() +
+                joinNames(shownCopies, QStringLiteral(" ET ")) +
                 QStringLiteral(" pourront être récupérés en les renommant respectivement ") +
                 joinNames(copiedSources));
     }

@@ -30,6 +30,6 @@ QStringList MakeBackups(AppContext& ctx);
 void RemoveLeftovers(const QString& dataFolder);
 
 // "a", "a et b", "a, b et c": names joined as the notice lists them.
-QString joinNames(const QStringList& names);
+QString joinNames(const QStringList& names, const QString& lastJoin = QStringLiteral(" et "));
 
 } // namespace karvel
