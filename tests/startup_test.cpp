@@ -157,6 +157,25 @@ TEST_F(StartupTest, FolderNamesThatAreNotUtf8) {
     EXPECT_FALSE(folder.contains(QChar::ReplacementCharacter));
 }
 
+// Started in a data folder reached through a link: the pupils folder is the
+// sibling of the link, where the shell says the user is.
+TEST_F(StartupTest, DataFolderThroughALinkFindsTheLinksSibling) {
+    const QString elsewhere = school.root() + "/../disque/donnees";
+    ASSERT_TRUE(QDir().mkpath(elsewhere));
+    ASSERT_TRUE(QDir().rename(school.data(), elsewhere + "/LAVOK"));
+    ASSERT_TRUE(QFile::link(elsewhere + "/LAVOK", school.data()));
+    const QString before = QDir::currentPath();
+    const QByteArray pwd = qgetenv("PWD");
+    ASSERT_TRUE(QDir::setCurrent(school.data()));
+    qputenv("PWD", QFile::encodeName(school.data()));
+    const QString folder = currentFolder();
+    qputenv("PWD", pwd);
+    ASSERT_TRUE(QDir::setCurrent(before));
+    EXPECT_EQ(folder, school.data());
+    EXPECT_EQ(RunStartup(t.ctx, folder, {}), StartupResult::ShowMainWindow);
+    EXPECT_EQ(t.ctx.pupilsFolder, school.pupils());
+}
+
 TEST_F(StartupTest, JetCatalogueIsRefusedUntouched) {
     QFile::remove(school.catalogue());
     QByteArray jet(2048, '\0');

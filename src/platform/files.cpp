@@ -173,6 +173,15 @@ QString currentFolder() {
         bytes.resize(bytes.size() * 2);
     }
     bytes.truncate(qsizetype(qstrlen(bytes.constData())));
+    // The folder as the shell reached it: through a link, its siblings are
+    // those beside the link, not beside the folder the link leads to.
+    const QByteArray shell = qgetenv("PWD");
+    struct stat here {};
+    struct stat named {};
+    if (shell.startsWith('/') && ::stat(".", &here) == 0 &&
+        ::stat(shell.constData(), &named) == 0 && here.st_dev == named.st_dev &&
+        here.st_ino == named.st_ino)
+        bytes = shell;
     const QString path = QFile::decodeName(bytes);
     if (QFile::encodeName(path) == bytes)
         return path;
