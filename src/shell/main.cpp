@@ -20,6 +20,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QFileDialog>
+#include <QIcon>
 #include <QSettings>
 
 namespace {
@@ -72,6 +73,9 @@ int main(int argc, char* argv[]) {
     QApplication::setOrganizationName(QStringLiteral("KarVel"));
     QApplication::setApplicationName(QStringLiteral("KarVel"));
     QApplication::setApplicationVersion(karvel::programVersion().toString());
+    // The menu entry and the icon installed with the program.
+    QGuiApplication::setDesktopFileName(QStringLiteral("karvel"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("karvel")));
     // The program ends only through the quit window, the system's request or
     // a fatal error, never because its last window went away.
     QApplication::setQuitOnLastWindowClosed(false);
