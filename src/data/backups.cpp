@@ -190,14 +190,14 @@ QStringList MakeBackups(AppContext& ctx) {
          {QStringLiteral("vok")}},
         {kPupilsFile,
          QStringLiteral("MAV_"),
-         QStringLiteral(".BAK est une copie de sauvegarde de votre fichier 'élèves' utilisé par "
-                        "le logiciel LA VOK."),
+         QStringLiteral(
+             ".BAK est une copie de sauvegarde de votre fichier 'élèves' utilisé par le logiciel LA VOK."),
          true,
          {QStringLiteral("enfants"), QStringLiteral("équipe")}},
         {kMembersFile,
          QStringLiteral("MBRS_"),
-         QStringLiteral(".BAK est une copie de sauvegarde de votre fichier 'membres' (adhérents "
-                        "extérieurs) utilisé par le logiciel LA VOK."),
+         QStringLiteral(
+             ".BAK est une copie de sauvegarde de votre fichier 'membres' (adhérents extérieurs) utilisé par le logiciel LA VOK."),
          false,
          {QStringLiteral("membres")}},
     }};
@@ -265,8 +265,8 @@ QStringList MakeBackups(AppContext& ctx) {
         }
         ctx.dialogs.message(
             Icon::Information, kProgramCaption,
-            QStringLiteral("Des copies de sauvegarde ont été créées automatiquement par le "
-                           "logiciel.\n\nEn cas de perte accidentelle de données, les fichiers ") +
+            QStringLiteral(
+                "Des copies de sauvegarde ont été créées automatiquement par le logiciel.\n\nEn cas de perte accidentelle de données, les fichiers ") +
                 joinNames(shownCopies, QStringLiteral(" ET ")) +
                 QStringLiteral(" pourront être récupérés en les renommant respectivement ") +
                 joinNames(copiedSources));

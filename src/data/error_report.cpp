@@ -178,11 +178,11 @@ ErrorOutcome ExplainError(AppContext& ctx, const KarvelError& error) {
     case ErrDatabaseNotFound: {
         // Ending without a word would leave the user guessing: name the file.
         const QFileInfo file(error.path());
-        ctx.dialogs.message(Icon::Critical, kProgramCaption,
-                            QStringLiteral("Le fichier de données %1 est introuvable dans le "
-                                           "dossier %2.\nKarVel ne peut pas fonctionner sans "
-                                           "lui et va s'arrêter.")
-                                .arg(file.fileName(), file.absolutePath()));
+        ctx.dialogs.message(
+            Icon::Critical, kProgramCaption,
+            QStringLiteral(
+                "Le fichier de données %1 est introuvable dans le dossier %2.\nKarVel ne peut pas fonctionner sans lui et va s'arrêter.")
+                .arg(file.fileName(), file.absolutePath()));
         return ErrorOutcome::EndProgram;
     }
     case ErrUnrecognisedFormat: {
@@ -192,10 +192,9 @@ ErrorOutcome ExplainError(AppContext& ctx, const KarvelError& error) {
         const QString folder = ctx.dataFolder.isEmpty() ? file.absolutePath() : ctx.dataFolder;
         ctx.dialogs.message(
             Icon::Critical, kProgramCaption,
-            QStringLiteral("Le fichier %1 du dossier %2 est une base de données créée sous "
-                           "Windows (Microsoft Jet ou Access).\nIl doit d'abord être converti "
-                           "pour KarVel pour Linux.\nCommande à lancer dans un terminal :\n"
-                           "karvel-convert %3\nKarVel va s'arrêter sans le modifier.")
+            QStringLiteral(
+                "Le fichier %1 du dossier %2 est une base de données créée sous Windows (Microsoft Jet ou Access).\nIl doit d'abord être converti pour KarVel pour Linux.\nCommande à lancer dans un terminal :\n"
+                "karvel-convert %3\nKarVel va s'arrêter sans le modifier.")
                 .arg(file.fileName(), file.absolutePath(), shellQuoted(folder)));
         return ErrorOutcome::EndProgram;
     }

@@ -39,10 +39,10 @@ Scan markOne(AppContext& ctx, const QString& answer) {
         return Scan::Refused;
     }
     if (state == QLatin1String("O"))
-        ctx.dialogs.message(Icon::Critical, kProgramCaption,
-                            QStringLiteral("Le document est actuellement considéré comme "
-                                           "«emprunté»... Il doit être restitué pour pouvoir "
-                                           "être inventorié..."));
+        ctx.dialogs.message(
+            Icon::Critical, kProgramCaption,
+            QStringLiteral(
+                "Le document est actuellement considéré comme «emprunté»... Il doit être restitué pour pouvoir être inventorié..."));
     else if (state == QLatin1String("I"))
         ctx.dialogs.message(Icon::Critical, kProgramCaption,
                             QStringLiteral("Le document a déjà été inventorié..."));
@@ -54,9 +54,8 @@ Scan markOne(AppContext& ctx, const QString& answer) {
 void ConfirmStocktaking(AppContext& ctx) {
     const int answer = ctx.dialogs.message(
         Icon::Question, kProgramCaption,
-        QStringLiteral("Voulez-vous réellement effectuer l'inventaire des documents de la "
-                       "V.O.K.? - Attention, les documents inventoriés ne seront plus "
-                       "empruntables, jusqu'à la procédure de 'Fin d'inventaire'..."),
+        QStringLiteral(
+            "Voulez-vous réellement effectuer l'inventaire des documents de la V.O.K.? - Attention, les documents inventoriés ne seront plus empruntables, jusqu'à la procédure de 'Fin d'inventaire'..."),
         Buttons::OkCancel);
     if (answer == AnswerOk)
         RunStocktaking(ctx);
@@ -83,9 +82,8 @@ void RunStocktaking(AppContext& ctx) {
             std::optional<QString> answer = ctx.dialogs.takeWaitingReading();
             if (!answer)
                 answer = ctx.dialogs.input(
-                    QStringLiteral("Effectuez une lecture des code-barres des documents à "
-                                   "inventorier OU entrez leur numéro d'inventaire (sur le format "
-                                   "DOC-xxxxx) - puis pressez 'OK'"),
+                    QStringLiteral(
+                        "Effectuez une lecture des code-barres des documents à inventorier OU entrez leur numéro d'inventaire (sur le format DOC-xxxxx) - puis pressez 'OK'"),
                     QStringLiteral("Inventaire des documents"));
             const Scan scan = markOne(ctx, answer.value_or(QString()));
             if (scan == Scan::End)

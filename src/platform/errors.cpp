@@ -35,22 +35,21 @@ QString errorDescription(int number, const QString& subject) {
     case ErrNoCurrentRecord:
         return QStringLiteral("Aucun enregistrement en cours.");
     case ErrDuplicateKey:
-        return QStringLiteral("Les modifications n'ont pas abouti car elles auraient créé des "
-                              "doublons dans l'index ou la clé primaire.");
+        return QStringLiteral(
+            "Les modifications n'ont pas abouti car elles auraient créé des doublons dans l'index ou la clé primaire.");
     case ErrDatabaseNotFound:
         return QStringLiteral("Fichier '%1' introuvable.").arg(subject);
     case ErrDiskOrNetwork:
         return QStringLiteral("Erreur de disque ou de réseau.");
     case ErrDatabaseDamaged:
-        return QStringLiteral("Impossible d'ouvrir la base de données '%1'. Le fichier n'est pas "
-                              "une base de données reconnue ou il est endommagé.")
+        return QStringLiteral(
+                   "Impossible d'ouvrir la base de données '%1'. Le fichier n'est pas une base de données reconnue ou il est endommagé.")
             .arg(subject);
     case ErrLockingUnavailable:
         return QStringLiteral("Impossible de verrouiller le fichier.");
     case ErrDatabaseInUse:
-        return QStringLiteral("Impossible d'ouvrir le fichier '%1' : il est déjà ouvert en "
-                              "exclusivité par un autre utilisateur, ou l'autorisation de lire "
-                              "ses données manque.")
+        return QStringLiteral(
+                   "Impossible d'ouvrir le fichier '%1' : il est déjà ouvert en exclusivité par un autre utilisateur, ou l'autorisation de lire ses données manque.")
             .arg(subject);
     case ErrTableNotFound:
         return QStringLiteral("La table ou la requête '%1' est introuvable.").arg(subject);

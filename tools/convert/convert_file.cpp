@@ -77,9 +77,8 @@ QString duplicateKeys(Database& db, const KarvelForm& form) {
     while (stmt->step())
         values << QStringLiteral("« %1 » (%2 fois)")
                       .arg(stmt->text(0), QString::number(stmt->integer(1)));
-    return QStringLiteral("La table « %1 » a plusieurs lignes de même %2 : %3. KarVel exige "
-                          "qu'il soit unique : corrigez ces lignes dans le logiciel d'origine, "
-                          "puis relancez la conversion.")
+    return QStringLiteral(
+               "La table « %1 » a plusieurs lignes de même %2 : %3. KarVel exige qu'il soit unique : corrigez ces lignes dans le logiciel d'origine, puis relancez la conversion.")
         .arg(form.name, form.known->key, values.join(QStringLiteral(", ")));
 }
 
@@ -181,19 +180,18 @@ ConversionReport writeKarvelDatabase(TableSource& source, const QString& outPath
 
         const QString integrity = db.integrityCheck();
         if (integrity != QLatin1String("ok"))
-            throw KarvelError(ErrDatabaseDamaged,
-                              QStringLiteral("Le fichier écrit ne passe pas le contrôle "
-                                             "d'intégrité : %1")
-                                  .arg(integrity),
-                              outPath);
+            throw KarvelError(
+                ErrDatabaseDamaged,
+                QStringLiteral("Le fichier écrit ne passe pas le contrôle d'intégrité : %1")
+                    .arg(integrity),
+                outPath);
         for (TableReport& table : report.tables) {
             auto count = db.prepare(QStringLiteral("SELECT count(*) FROM ") + quoted(table.name));
             count->step();
             table.rowsWritten = count->integer(0);
             if (table.rowsWritten != table.rowsRead)
                 throw KarvelError(ErrDatabaseEngine,
-                                  QStringLiteral("Table « %1 » : %2 lignes lues mais %3 "
-                                                 "écrites.")
+                                  QStringLiteral("Table « %1 » : %2 lignes lues mais %3 écrites.")
                                       .arg(table.name, QString::number(table.rowsRead),
                                            QString::number(table.rowsWritten)),
                                   outPath);

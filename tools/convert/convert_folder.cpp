@@ -450,11 +450,9 @@ FolderSummary convertFolders(const QString& dataFolder, const QString& pupilsFol
         }
     }
     if (summary.converted == 0 && summary.failed == 0 && summary.alreadyKarvel > 0)
-        print(QStringLiteral("Rien à convertir : les fichiers présents sont déjà au format "
-                             "KarVel."));
+        print(QStringLiteral("Rien à convertir : les fichiers présents sont déjà au format KarVel."));
     if (summary.converted + summary.alreadyKarvel + summary.failed == 0)
-        print(QStringLiteral("Aucun des fichiers de La V.O.K. ni de LEMAVORI n'est là : "
-                             "vérifiez le dossier indiqué."));
+        print(QStringLiteral("Aucun des fichiers de La V.O.K. ni de LEMAVORI n'est là : vérifiez le dossier indiqué."));
     print(QStringLiteral("Résumé : %1, %2 déjà au format KarVel, %3, %4 en échec.")
               .arg(counted(summary.converted, QStringLiteral("fichier converti"),
                            QStringLiteral("fichiers convertis")),

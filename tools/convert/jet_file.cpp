@@ -92,11 +92,12 @@ JetFile::JetFile(const QString& path) : state_(std::make_unique<State>()) {
     // The names and texts of the KarVel file are UTF-8; libmdb converts to
     // another character set when its environment asks for one.
     if (qstrcmp(mdb_target_charset(s.mdb), "UTF-8") != 0)
-        throw KarvelError(ErrDatabaseEngine,
-                          QStringLiteral("libmdb ne convertit pas les textes en UTF-8 (variable "
-                                         "d'environnement MDB_ICONV = %1).")
-                              .arg(QString::fromUtf8(mdb_target_charset(s.mdb))),
-                          path);
+        throw KarvelError(
+            ErrDatabaseEngine,
+            QStringLiteral(
+                "libmdb ne convertit pas les textes en UTF-8 (variable d'environnement MDB_ICONV = %1).")
+                .arg(QString::fromUtf8(mdb_target_charset(s.mdb))),
+            path);
     if (!mdb_read_catalog(s.mdb, MDB_ANY))
         throw damaged(path);
     for (unsigned i = 0; i < s.mdb->num_catalog; ++i) {

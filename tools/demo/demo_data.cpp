@@ -825,12 +825,12 @@ DemoSummary createDemoData(const QString& folder, const DemoOptions& options) {
     for (const auto& [where, name] : files) {
         if (fileExistsIn(where, name)) {
             const QString path = findEntry(where, name);
-            throw KarvelError(ErrFileExists,
-                              QStringLiteral("Le fichier %1 existe déjà : les données de "
-                                             "démonstration ne remplacent pas des fichiers "
-                                             "existants.")
-                                  .arg(QDir::toNativeSeparators(path)),
-                              path);
+            throw KarvelError(
+                ErrFileExists,
+                QStringLiteral(
+                    "Le fichier %1 existe déjà : les données de démonstration ne remplacent pas des fichiers existants.")
+                    .arg(QDir::toNativeSeparators(path)),
+                path);
         }
     }
     if (!QDir().mkpath(dataFolder))
