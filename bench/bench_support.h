@@ -5,8 +5,8 @@
 
 #include "common/app_context.h"
 #include "demo_data.h"
-#include "platform/recording_printer.h"
-#include "platform/scripted_dialogs.h"
+#include "recording_printer.h"
+#include "scripted_dialogs.h"
 #include "shell/startup.h"
 
 #include <QDir>

@@ -4,7 +4,7 @@
 
 #include "common/app_context.h"
 #include "platform/painter_printer.h"
-#include "platform/scripted_dialogs.h"
+#include "scripted_dialogs.h"
 #include "printing/label_sheet_window.h"
 #include "printing/label_sheets.h"
 #include "printing/printing_windows.h"

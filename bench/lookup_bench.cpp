@@ -4,8 +4,8 @@
 
 #include "bench_support.h"
 #include "common/app_context.h"
-#include "platform/recording_printer.h"
-#include "platform/scripted_dialogs.h"
+#include "recording_printer.h"
+#include "scripted_dialogs.h"
 #include "platform/sqlite_db.h"
 
 #include <QCoreApplication>

@@ -5,9 +5,9 @@
 #include "bench_support.h"
 #include "common/app_context.h"
 #include "data/settings.h"
-#include "platform/recording_printer.h"
-#include "platform/scripted_desktop.h"
-#include "platform/scripted_dialogs.h"
+#include "recording_printer.h"
+#include "scripted_desktop.h"
+#include "scripted_dialogs.h"
 #include "shell/main_window.h"
 #include "shell/startup.h"
 

@@ -4,6 +4,7 @@
 // message boxes, real files; only the person is scripted.
 
 #include "desk/desk_state.h"
+#include "fixed_clock.h"
 #include "desk/interpreter.h"
 #include "desk/loan_desk_window.h"
 #include "desk/stocktaking.h"

@@ -2,7 +2,7 @@
 // viewer starts, and the path the viewer receives.
 
 #include "platform/qt_desktop.h"
-#include "platform/scripted_desktop.h"
+#include "scripted_desktop.h"
 
 #include <QDir>
 #include <QFile>

@@ -4,7 +4,7 @@
 #include "common/centre_window.h"
 #include "common/text.h"
 #include "platform/qt_sounds.h"
-#include "platform/scripted_desktop.h"
+#include "scripted_desktop.h"
 #include "shell/main_window.h"
 #include "test_data.h"
 #include "user_settings.h"

@@ -1,6 +1,6 @@
 #pragma once
-// The present date and time. Tests fix it to check journal dates, backup day
-// numbers and loan durations.
+// The present date and time. Tests fix it (tests/doubles/fixed_clock.h) to
+// check journal dates, backup day numbers and loan durations.
 
 #include <QDateTime>
 
@@ -16,16 +16,6 @@ class Clock {
 class SystemClock final : public Clock {
   public:
     QDateTime now() const override { return QDateTime::currentDateTime(); }
-};
-
-class FixedClock final : public Clock {
-  public:
-    explicit FixedClock(QDateTime moment) : moment_(std::move(moment)) {}
-    QDateTime now() const override { return moment_; }
-    void set(QDateTime moment) { moment_ = std::move(moment); }
-
-  private:
-    QDateTime moment_;
 };
 
 } // namespace karvel

@@ -13,6 +13,7 @@
 // the exit code is then 3.
 
 #include "common/app_context.h"
+#include "fixed_clock.h"
 #include "common/text.h"
 #include "data/backups.h"
 #include "data/folders.h"
@@ -20,8 +21,8 @@
 #include "desk/desk_state.h"
 #include "desk/interpreter.h"
 #include "desk/stocktaking.h"
-#include "platform/recording_printer.h"
-#include "platform/scripted_dialogs.h"
+#include "recording_printer.h"
+#include "scripted_dialogs.h"
 #include "platform/sqlite_db.h"
 #include "shell/startup.h"
 

@@ -16,10 +16,11 @@
 //   showed on a line of its own ("M" and the text), then "end".
 
 #include "common/app_context.h"
+#include "fixed_clock.h"
 #include "data/backups.h"
 #include "data/folders.h"
-#include "platform/recording_printer.h"
-#include "platform/scripted_dialogs.h"
+#include "recording_printer.h"
+#include "scripted_dialogs.h"
 #include "platform/sqlite_db.h"
 
 #include <QCoreApplication>

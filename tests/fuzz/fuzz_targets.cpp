@@ -1,4 +1,5 @@
 #include "fuzz_targets.h"
+#include "fixed_clock.h"
 
 #include "common/app_context.h"
 #include "common/text.h"
@@ -9,8 +10,8 @@
 #include "desk/interpreter.h"
 #include "desk/journal.h"
 #include "desk/stocktaking.h"
-#include "platform/recording_printer.h"
-#include "platform/scripted_dialogs.h"
+#include "recording_printer.h"
+#include "scripted_dialogs.h"
 #include "platform/sqlite_db.h"
 #include "printing/label_sheets.h"
 #include "printing/layout_settings.h"

@@ -4,8 +4,9 @@
 // all with their tables and no rows until a test adds them.
 
 #include "common/app_context.h"
-#include "platform/recording_printer.h"
-#include "platform/scripted_dialogs.h"
+#include "fixed_clock.h"
+#include "recording_printer.h"
+#include "scripted_dialogs.h"
 
 #include <QMap>
 #include <QTemporaryDir>

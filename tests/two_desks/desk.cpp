@@ -13,12 +13,13 @@
 //   "quit" ends.
 
 #include "common/app_context.h"
+#include "fixed_clock.h"
 #include "data/settings.h"
 #include "desk/desk_state.h"
 #include "desk/interpreter.h"
 #include "desk/stocktaking.h"
-#include "platform/recording_printer.h"
-#include "platform/scripted_dialogs.h"
+#include "recording_printer.h"
+#include "scripted_dialogs.h"
 #include "shell/startup.h"
 
 #include <QCoreApplication>

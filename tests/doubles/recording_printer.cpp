@@ -1,4 +1,4 @@
-#include "platform/recording_printer.h"
+#include "recording_printer.h"
 
 #include <cmath>
 
