@@ -76,15 +76,18 @@ int main(int argc, char** argv) {
                                ? karvel::resolveFolders(QDir(folders[1]).absolutePath()).data
                                : found.pupils;
 
-    // KARVEL_CONVERT_CRASH_AT=link or rename kills the tool at that step, as a
-    // power cut would: the tests show that the Jet data survives it.
-    const QString crashAt = qEnvironmentVariable("KARVEL_CONVERT_CRASH_AT");
     karvel::convert::StepHook hook;
+#ifdef KARVEL_CONVERT_TEST_HOOKS
+    // Only in the tests' own build of the tool, never installed:
+    // KARVEL_CONVERT_CRASH_AT=link or rename kills it at that step, as a
+    // power cut would, to show that the Jet data survives it.
+    const QString crashAt = qEnvironmentVariable("KARVEL_CONVERT_CRASH_AT");
     if (!crashAt.isEmpty())
         hook = [crashAt](const QString& step) {
             if (step == crashAt)
                 std::raise(SIGKILL);
         };
+#endif
 
     const karvel::convert::FolderSummary summary = karvel::convert::convertFolders(
         found.data.isEmpty() ? QStringLiteral("/") : found.data, pupils,
