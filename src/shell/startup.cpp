@@ -20,6 +20,11 @@ struct Binding {
     bool inPupilsFolder;
     RecordSource source;
     bool refresh;
+    // Skipped quietly when the pupils database is missing.
+    bool needsPupilsDatabase = false;
+    // Opened by a procedure with its own handler: a failure shows the
+    // standard message and start-up goes on.
+    bool ownHandler = false;
 };
 
 } // namespace
@@ -68,17 +73,16 @@ StartupResult RunStartup(AppContext& ctx, const QString& startFolder, const Star
         {&v.Fichedocument, kCatalogueFile, false, Queries::allDocuments(), true},
         {&v.Donnée9, kCatalogueFile, false, Queries::titlesStartingWithA(), true},
         {&v.inscription, kMembersFile, false, Queries::allMembers(), true},
-        {&v.Donnée6, kMembersFile, false, Queries::table(QStringLiteral("extérieurs")), true},
-        {&v.Donnée7, kPupilsFile, true, Queries::table(QStringLiteral("école")), true},
-        {&v.équipepédago, kPupilsFile, true, Queries::classes(), true},
+        {&v.Donnée6, kMembersFile, false, Queries::table(QStringLiteral("extérieurs")), true, false,
+         true},
+        {&v.Donnée7, kPupilsFile, true, Queries::table(QStringLiteral("école")), true, true},
+        {&v.équipepédago, kPupilsFile, true, Queries::classes(), true, true},
     };
     const bool pupilsDatabase =
         folderExists(ctx.pupilsFolder) && fileExistsIn(ctx.pupilsFolder, kPupilsFile);
 
-    for (size_t i = 0; i < bindings.size(); ++i) {
-        const Binding& b = bindings[i];
-        // The last two need the pupils database; without it they are skipped quietly.
-        if (i >= 11 && !pupilsDatabase)
+    for (const Binding& b : bindings) {
+        if (b.needsPupilsDatabase && !pupilsDatabase)
             continue;
         auto bind = [&] {
             b.view->bind(pathIn(b.inPupilsFolder ? ctx.pupilsFolder : ctx.dataFolder, b.file));
@@ -90,8 +94,7 @@ StartupResult RunStartup(AppContext& ctx, const QString& startFolder, const Star
                 b.view->refreshUnwalked(b.view == &v.Fichedocument ? RecordView::Stand::Last
                                                                    : RecordView::Stand::First);
         };
-        // The external members' table is opened by a procedure with its own handler.
-        if (i == 10) {
+        if (b.ownHandler) {
             RunReportingErrors(ctx, bind);
             continue;
         }
