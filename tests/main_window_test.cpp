@@ -4,6 +4,8 @@
 #include "common/centre_window.h"
 #include "common/text.h"
 #include "platform/qt_sounds.h"
+#include "printing/label_sheet_window.h"
+#include "printing/printing_windows.h"
 #include "scripted_desktop.h"
 #include "shell/main_window.h"
 #include "test_data.h"
@@ -88,8 +90,8 @@ class MainWindowTest : public ::testing::Test {
 };
 
 TEST_F(MainWindowTest, MenuBarFollowsTheTable) {
-    // Name, caption ("-" for a separator); "(off)" marks the entries that the
-    // program connects to the printing windows once they can be made.
+    // Name, caption ("-" for a separator); "(off)" marks the entries that wait
+    // for the printing windows and the sounds (usePrintingWindows, useSounds).
     const std::vector<std::string> expected = {
         "menufichierindex0 &Fichier",
         "  menufichierindex1 &Quitter",
@@ -124,6 +126,14 @@ TEST_F(MainWindowTest, MenuBarFollowsTheTable) {
         }
     }
     EXPECT_EQ(actual, expected);
+
+    PrintingWindows printing(t.ctx);
+    window().usePrintingWindows(printing);
+    window().show();
+    ASSERT_TRUE(action(QStringLiteral("menuéditionindex1"))->isEnabled());
+    action(QStringLiteral("menuéditionindex1"))->trigger();
+    EXPECT_TRUE(printing.labelSheetWindow().isVisible());
+    window_.reset(); // the frame goes before the windows it holds, as in the program
 }
 
 TEST_F(MainWindowTest, FillsTheScreen) {

@@ -132,12 +132,7 @@ int main(int argc, char* argv[]) {
     quit.makeBackups = [&ctx] { karvel::MakeBackups(ctx); };
     karvel::MainWindow mainWindow(ctx, quit);
     mainWindow.useSounds(sounds);
-    QObject::connect(mainWindow.labelSheetsAction(), &QAction::triggered,
-                     [&printing] { printing.showLabelSheets(); });
-    mainWindow.labelSheetsAction()->setEnabled(true);
-    QObject::connect(mainWindow.borrowerCardsAction(), &QAction::triggered,
-                     [&printing] { printing.showBorrowerCards(); });
-    mainWindow.borrowerCardsAction()->setEnabled(true);
+    mainWindow.usePrintingWindows(printing);
     // The system ending the program quits as "Oui, je quitte" does, with
     // nobody left to answer a message.
     systemEnd.whenAsked([&dialogs, &mainWindow] {

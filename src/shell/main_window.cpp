@@ -5,6 +5,7 @@
 #include "desk/loan_desk_window.h"
 #include "desk/stocktaking.h"
 #include "platform/qt_sounds.h"
+#include "printing/printing_windows.h"
 
 #include <QCloseEvent>
 #include <QMdiArea>
@@ -177,6 +178,15 @@ void MainWindow::addSoundsEntry(QMenu* gestion) {
                                  QStringLiteral("&Sons à chaque lecture"));
     menugestionindex3->setCheckable(true);
     menugestionindex3->setEnabled(false);
+}
+
+void MainWindow::usePrintingWindows(PrintingWindows& printing) {
+    connect(menuéditionindex1, &QAction::triggered, this,
+            [&printing] { printing.showLabelSheets(); });
+    connect(menuéditionindex3, &QAction::triggered, this,
+            [&printing] { printing.showBorrowerCards(); });
+    for (QAction* entry : {menuéditionindex1, menuéditionindex3})
+        entry->setEnabled(true);
 }
 
 void MainWindow::useSounds(QtSounds& sounds) {

@@ -21,6 +21,7 @@ namespace karvel {
 
 struct AppContext;
 class LoanDeskWindow;
+class PrintingWindows;
 class QtSounds;
 
 class MainWindow : public QMainWindow, public WindowFrame {
@@ -36,10 +37,10 @@ class MainWindow : public QMainWindow, public WindowFrame {
     LoanDeskWindow& loanDesk() const { return *Form2; }
     void openLoanDesk();
 
-    // Entries whose windows come later. They stay disabled until their window
-    // connects to triggered() and enables them.
-    QAction* labelSheetsAction() const { return menuéditionindex1; }
-    QAction* borrowerCardsAction() const { return menuéditionindex3; }
+    // Lets the entries "Edition des Codes-barres" and "Edition des cartes
+    // d'Emprunteurs" show their windows; they are disabled until then, as in
+    // a main window made without them. Called once.
+    void usePrintingWindows(PrintingWindows& printing);
 
     // Lets the entry "Sons à chaque lecture" show and switch the user's
     // choice of sounds; the entry is disabled until then. Called once.
