@@ -2,6 +2,7 @@
 // programs' changes, case rules, the loan-duration caption, and the errors of
 // missing, foreign and damaged files.
 
+#include "data/numbering.h"
 #include "platform/search_fold.h"
 #include "platform/sqlite_db.h"
 #include "test_data.h"
@@ -334,3 +335,18 @@ TEST(RecordViewFiles, MissingForeignAndDamagedFiles) {
 }
 
 } // namespace
+
+TEST(NextFreeNumber, FollowsTheLargestFiveDigitKeyAndStopsAt99999) {
+    SchoolFolder school;
+    Database db(school.catalogue());
+    // 1. In an empty table the first number is 00001.
+    EXPECT_EQ(NextFreeNumber(db, "vok", "inventaire"), "00001");
+    // 2. A gap below the largest is not offered; keys of another form are ignored.
+    SchoolFolder::insert(school.catalogue(), "vok",
+                         {document("00002", "a"), document("00040", "b"), document("C-123", "c"),
+                          document("123456", "d")});
+    EXPECT_EQ(NextFreeNumber(db, "vok", "inventaire"), "00041");
+    // 3. Once 99999 is taken there is none.
+    SchoolFolder::insert(school.catalogue(), "vok", {document("99999", "e")});
+    EXPECT_EQ(NextFreeNumber(db, "vok", "inventaire"), std::nullopt);
+}
