@@ -3,8 +3,8 @@
 // the one form every figure is printed in: beside the baseline it is judged
 // against, "name: value (baseline: value, ratio R)".
 
-#include "common/app_context.h"
 #include "demo_data.h"
+#include "desk/app_context.h"
 #include "recording_printer.h"
 #include "scripted_dialogs.h"
 #include "shell/startup.h"

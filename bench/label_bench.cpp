@@ -3,10 +3,10 @@
 // rectangles as the program prints them and once filled line by line: time
 // and bytes per sheet of each.
 
-#include "common/app_context.h"
+#include "desk/app_context.h"
 #include "platform/painter_printer.h"
-#include "scripted_dialogs.h"
 #include "printing/label_sheets.h"
+#include "scripted_dialogs.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -2,12 +2,12 @@
 // PDF, printed through the real label window with its gauge, and the same
 // job without a window: the gauge must cost little beside the labels.
 
-#include "common/app_context.h"
+#include "desk/app_context.h"
 #include "platform/painter_printer.h"
-#include "scripted_dialogs.h"
 #include "printing/label_sheet_window.h"
 #include "printing/label_sheets.h"
 #include "printing/printing_windows.h"
+#include "scripted_dialogs.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

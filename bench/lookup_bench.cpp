@@ -3,10 +3,10 @@
 // on the primary key with one prepared statement: median and 99th percentile.
 
 #include "bench_support.h"
-#include "common/app_context.h"
+#include "desk/app_context.h"
+#include "platform/sqlite_db.h"
 #include "recording_printer.h"
 #include "scripted_dialogs.h"
-#include "platform/sqlite_db.h"
 
 #include <QCoreApplication>
 #include <chrono>

@@ -3,8 +3,8 @@
 // time taken and the peak resident memory.
 
 #include "bench_support.h"
-#include "common/app_context.h"
 #include "data/settings.h"
+#include "desk/app_context.h"
 #include "recording_printer.h"
 #include "scripted_desktop.h"
 #include "scripted_dialogs.h"

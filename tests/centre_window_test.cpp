@@ -1,6 +1,6 @@
 // CentreWindow: centred on the screen, then 500 twips higher.
 
-#include "common/centre_window.h"
+#include "platform/centre_window.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -2,10 +2,10 @@
 // windows on the offscreen platform, controls found by name, the reader's
 // keystrokes sent as keys, and real catalogue, pupils and members files.
 
-#include "common/centre_window.h"
 #include "desk/choice_lists.h"
 #include "desk/document_list.h"
 #include "desk/loan_desk_window.h"
+#include "platform/centre_window.h"
 #include "preview_driver.h"
 #include "shell/main_window.h"
 #include "shell/startup.h"

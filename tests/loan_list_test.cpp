@@ -1,10 +1,10 @@
 // The loan list page on the recording printer: what it holds, where each line
 // and rule stands, and the two ways the desk prints it.
 
-#include "common/draw_rule.h"
 #include "desk/interpreter.h"
 #include "desk/loan_desk_window.h"
 #include "desk/loan_list.h"
+#include "platform/draw_rule.h"
 #include "shell/startup.h"
 #include "test_data.h"
 
@@ -135,7 +135,7 @@ TEST(DrawRule, FromLeftToRightMarginThenBackToTheLeft) {
     t.ctx.RightMargin = 1440;
     t.printer.setX(3000);
     t.printer.setY(2400);
-    DrawRule(t.ctx);
+    DrawRule(t.ctx.printer, t.ctx.LeftMargin, t.ctx.RightMargin);
     EXPECT_DOUBLE_EQ(t.printer.x(), 720);
     EXPECT_DOUBLE_EQ(t.printer.y(), 2400);
 
@@ -144,7 +144,7 @@ TEST(DrawRule, FromLeftToRightMarginThenBackToTheLeft) {
     t.ctx.LeftMargin = 50;
     t.ctx.RightMargin = 60;
     t.printer.setY(700);
-    DrawRule(t.ctx);
+    DrawRule(t.ctx.printer, t.ctx.LeftMargin, t.ctx.RightMargin);
     t.printer.endDocument();
 
     ASSERT_EQ(t.printer.jobs().size(), 1u);

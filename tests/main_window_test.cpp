@@ -1,8 +1,8 @@
 // The main window and the quit window as the user meets them: real windows on
 // the offscreen platform, controls found by name, dialogs answered by script.
 
-#include "common/centre_window.h"
 #include "common/text.h"
+#include "platform/centre_window.h"
 #include "platform/qt_sounds.h"
 #include "printing/label_sheet_window.h"
 #include "printing/printing_windows.h"

@@ -3,10 +3,10 @@
 // enabling rules of the label and card windows, the gauge during a job, and
 // the preview of a job.
 
-#include "common/print_preview.h"
 #include "data/settings.h"
 #include "page_scan.h"
 #include "platform/painter_printer.h"
+#include "platform/print_preview.h"
 #include "preview_driver.h"
 #include "printing/card_window.h"
 #include "printing/label_sheet_window.h"

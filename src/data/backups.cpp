@@ -1,7 +1,7 @@
 #include "data/backups.h"
 
-#include "common/app_context.h"
 #include "common/text.h"
+#include "data/data_context.h"
 #include "data/error_report.h"
 #include "data/folders.h"
 #include "data/settings.h"
@@ -150,7 +150,7 @@ QString joinNames(const QStringList& names, const QString& lastJoin) {
     return joined;
 }
 
-void CloseDatabases(AppContext& ctx) {
+void CloseDatabases(DataContext& ctx) {
     for (RecordView* view : ctx.views.closingOrder()) {
         try {
             view->close();
@@ -174,7 +174,7 @@ void RemoveLeftovers(const QString& dataFolder) {
     });
 }
 
-QStringList MakeBackups(AppContext& ctx) {
+QStringList MakeBackups(DataContext& ctx) {
     CloseDatabases(ctx);
     RemoveLeftovers(ctx.dataFolder);
 

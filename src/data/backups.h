@@ -7,11 +7,11 @@
 
 namespace karvel {
 
-struct AppContext;
+struct DataContext;
 
 // Closes every data link, in the order the backups need; a link that is not
 // open is skipped without a word.
-void CloseDatabases(AppContext& ctx);
+void CloseDatabases(DataContext& ctx);
 
 // Closes the databases, copies VOK.MDB, LEMAVORI.MDB and MEMBRES.MDB to
 // VOK_dd.BAK, MAV_dd.BAK and MBRS_dd.BAK with a VOK_dd.TXT... note beside
@@ -23,7 +23,7 @@ void CloseDatabases(AppContext& ctx);
 // Nothing that fails stops the rest; the first failure is shown at the end
 // with the standard error message, naming the backup. Returns the full
 // names of the copies made.
-QStringList MakeBackups(AppContext& ctx);
+QStringList MakeBackups(DataContext& ctx);
 
 // Removes from the data folder the temporary files of backups, notes and
 // settings that a killed run left, once their writer is gone.

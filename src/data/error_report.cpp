@@ -1,7 +1,7 @@
 #include "data/error_report.h"
 
-#include "common/app_context.h"
 #include "common/text.h"
+#include "data/data_context.h"
 #include "data/folders.h"
 #include "data/repair.h"
 #include "platform/desktop.h"
@@ -37,7 +37,7 @@ struct FileRepair {
 
 // Each file is repaired or reported on its own: one that cannot be repaired
 // does not stop the repair of the next.
-std::vector<FileRepair> repairAll(AppContext& ctx) {
+std::vector<FileRepair> repairAll(DataContext& ctx) {
     // No link may keep a file open while it is swapped for its repaired copy.
     ctx.views.closeAll();
     std::vector<QString> paths;
@@ -125,7 +125,7 @@ QString repairSummary(const std::vector<FileRepair>& repairs, QStringList& lost)
 
 } // namespace
 
-void ShowStandardError(AppContext& ctx, const KarvelError& error) {
+void ShowStandardError(DataContext& ctx, const KarvelError& error) {
     ctx.dialogs.message(Icon::Exclamation, kApplicationTitle,
                         QStringLiteral("Le logiciel a rencontré l'erreur : ") +
                             QString::number(error.number()) + QStringLiteral("\n\n") +
@@ -133,7 +133,7 @@ void ShowStandardError(AppContext& ctx, const KarvelError& error) {
     ctx.dialogs.setBusy(false);
 }
 
-bool RunReportingErrors(AppContext& ctx, const std::function<void()>& procedure) {
+bool RunReportingErrors(DataContext& ctx, const std::function<void()>& procedure) {
     try {
         procedure();
         return true;
@@ -171,7 +171,7 @@ QString explanationText(int number, const QString& description) {
     }
 }
 
-ErrorOutcome ExplainError(AppContext& ctx, const KarvelError& error) {
+ErrorOutcome ExplainError(DataContext& ctx, const KarvelError& error) {
     switch (error.number()) {
     case ErrPathNotFound:
         return ErrorOutcome::Resume;

@@ -8,21 +8,21 @@
 
 namespace karvel {
 
-struct AppContext;
+struct DataContext;
 
 // "Le logiciel a rencontré l'erreur : " + number, an empty line and the
 // description; exclamation icon, caption "La V.O.K."; the pointer goes back
 // to the default. The caller then gives up and its own caller goes on.
-void ShowStandardError(AppContext& ctx, const KarvelError& error);
+void ShowStandardError(DataContext& ctx, const KarvelError& error);
 
 // Runs a shared procedure under the standard error message; false when it failed.
-bool RunReportingErrors(AppContext& ctx, const std::function<void()>& procedure);
+bool RunReportingErrors(DataContext& ctx, const std::function<void()>& procedure);
 
 enum class ErrorOutcome { Resume, EndProgram };
 
 // Explains an error in plain French, offers to repair damaged databases, and
 // tells the caller when the program must end at once.
-ErrorOutcome ExplainError(AppContext& ctx, const KarvelError& error);
+ErrorOutcome ExplainError(DataContext& ctx, const KarvelError& error);
 
 // The text ExplainError shows for the numbers it does not treat apart.
 QString explanationText(int number, const QString& description);

@@ -1,6 +1,6 @@
 #include "data/settings.h"
 
-#include "common/app_context.h"
+#include "data/data_context.h"
 #include "data/error_report.h"
 #include "platform/errors.h"
 #include "platform/files.h"
@@ -24,7 +24,7 @@ bool isLineEnd(QChar c) {
     return c == QLatin1Char('\r') || c == QLatin1Char('\n');
 }
 
-SettingsReader openSettings(AppContext& ctx, const QString& path) {
+SettingsReader openSettings(DataContext& ctx, const QString& path) {
     // Read whole and closed at once, so no failure can leave the file open.
     QString text = decodeText(ctx.files.read(path));
     // A byte-order mark left by a Windows editor would hide the first quote.
@@ -33,7 +33,7 @@ SettingsReader openSettings(AppContext& ctx, const QString& path) {
     return SettingsReader(std::move(text), path);
 }
 
-void readLayout(AppContext& ctx, const QString& path) {
+void readLayout(DataContext& ctx, const QString& path) {
     SettingsReader reader = openSettings(ctx, path);
     // Each field takes its value as soon as it is read: a short file keeps
     // the values before the failure. Line 10 is never read back.
@@ -41,7 +41,7 @@ void readLayout(AppContext& ctx, const QString& path) {
         ctx.layout.*field = reader.next();
 }
 
-void readCompanionSettings(AppContext& ctx, const QString& path) {
+void readCompanionSettings(DataContext& ctx, const QString& path) {
     SettingsReader reader = openSettings(ctx, path);
     for (int i = 0; i < 6; ++i)
         reader.next();
@@ -59,7 +59,7 @@ void readCompanionSettings(AppContext& ctx, const QString& path) {
     ctx.BackupNotice = reader.atEnd() ? QStringLiteral("on") : reader.next();
 }
 
-bool loadSettings(AppContext& ctx, bool createIfMissing) {
+bool loadSettings(DataContext& ctx, bool createIfMissing) {
     const QString ours = findEntry(ctx.dataFolder, kSettingsFile);
     bool ok = true;
     if (!ours.isEmpty()) {
@@ -130,11 +130,11 @@ QByteArray settingsFileBytes(const QStringList& values) {
     return text.toUtf8();
 }
 
-bool LoadSettings(AppContext& ctx) {
+bool LoadSettings(DataContext& ctx) {
     return loadSettings(ctx, true);
 }
 
-bool SaveSettings(AppContext& ctx) {
+bool SaveSettings(DataContext& ctx) {
     const bool written = RunReportingErrors(ctx, [&] {
         QStringList values;
         for (QString LayoutFields::*field : kLayoutLines)

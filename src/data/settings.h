@@ -10,7 +10,7 @@
 
 namespace karvel {
 
-struct AppContext;
+struct DataContext;
 
 inline const QString kSettingsFile = QStringLiteral("KARVEL.INI");
 inline const QString kCompanionSettingsFile = QStringLiteral("LAVOK.INI");
@@ -19,11 +19,11 @@ inline const QString kCompanionSettingsFile = QStringLiteral("LAVOK.INI");
 // when it is missing), then LAVOK.INI, when present, into ctx.loanLimits and
 // ctx.BackupNotice. A failure shows the standard error message; the values
 // read before it stay. False when a failure was reported.
-bool LoadSettings(AppContext& ctx);
+bool LoadSettings(DataContext& ctx);
 
 // Rewrites KARVEL.INI from ctx.layout and ctx.BackupNotice, then reloads both
 // files with LoadSettings. False when a failure was reported.
-bool SaveSettings(AppContext& ctx);
+bool SaveSettings(DataContext& ctx);
 
 // Reads values the way the settings files are written: blanks before a value
 // are skipped; a value opening with a double quote runs to the next double

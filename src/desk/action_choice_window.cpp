@@ -1,6 +1,6 @@
 #include "desk/action_choice_window.h"
 
-#include "common/centre_window.h"
+#include "platform/centre_window.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>

@@ -1,9 +1,9 @@
 #include "desk/borrower_choice_window.h"
 
-#include "common/app_context.h"
-#include "common/centre_window.h"
 #include "data/error_report.h"
+#include "desk/app_context.h"
 #include "desk/choice_lists.h"
+#include "platform/centre_window.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

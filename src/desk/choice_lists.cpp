@@ -1,7 +1,7 @@
 #include "desk/choice_lists.h"
 
-#include "common/app_context.h"
 #include "data/folders.h"
+#include "desk/app_context.h"
 
 namespace karvel {
 

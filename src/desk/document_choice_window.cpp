@@ -1,10 +1,10 @@
 #include "desk/document_choice_window.h"
 
-#include "common/app_context.h"
-#include "common/centre_window.h"
 #include "data/error_report.h"
+#include "desk/app_context.h"
 #include "desk/choice_lists.h"
 #include "desk/document_list.h"
+#include "platform/centre_window.h"
 
 #include <QItemSelectionModel>
 #include <QLabel>

@@ -1,9 +1,9 @@
 #include "desk/interpreter.h"
 
-#include "common/app_context.h"
 #include "common/text.h"
 #include "data/error_report.h"
 #include "data/folders.h"
+#include "desk/app_context.h"
 #include "desk/desk_state.h"
 #include "desk/journal.h"
 #include "desk/loan_limits.h"

@@ -1,10 +1,10 @@
 #include "desk/journal.h"
 
-#include "common/app_context.h"
 #include "common/text.h"
 #include "data/error_report.h"
 #include "data/folders.h"
 #include "data/settings.h"
+#include "desk/app_context.h"
 
 namespace karvel {
 

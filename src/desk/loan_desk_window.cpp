@@ -1,16 +1,16 @@
 #include "desk/loan_desk_window.h"
 
-#include "common/app_context.h"
-#include "common/centre_window.h"
-#include "common/print_preview.h"
-#include "common/window_frame.h"
 #include "data/error_report.h"
 #include "desk/action_choice_window.h"
+#include "desk/app_context.h"
 #include "desk/borrower_choice_window.h"
 #include "desk/choice_lists.h"
 #include "desk/document_choice_window.h"
 #include "desk/interpreter.h"
 #include "desk/loan_list.h"
+#include "platform/centre_window.h"
+#include "platform/print_preview.h"
+#include "platform/window_frame.h"
 
 #include <QCloseEvent>
 #include <QEvent>

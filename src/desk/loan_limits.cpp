@@ -1,8 +1,8 @@
 #include "desk/loan_limits.h"
 
-#include "common/app_context.h"
 #include "common/text.h"
 #include "data/folders.h"
+#include "desk/app_context.h"
 
 namespace karvel {
 

@@ -1,9 +1,9 @@
 #include "desk/loan_list.h"
 
-#include "common/app_context.h"
-#include "common/draw_rule.h"
 #include "data/error_report.h"
+#include "desk/app_context.h"
 #include "desk/desk_state.h"
+#include "platform/draw_rule.h"
 
 namespace karvel {
 
@@ -33,14 +33,14 @@ void PrintLoanList(AppContext& ctx, const DeskState& desk) {
         line(desk.Label4);
         line(ctx.clock.now().toString(QStringLiteral("dd/MM/yyyy hh:mm")));
         line();
-        DrawRule(ctx);
+        DrawRule(ctx.printer, ctx.LeftMargin, ctx.RightMargin);
         line();
         line(QStringLiteral("Emprunteur : ") + desk.Label5);
         line(QStringLiteral("Matricule : ") + desk.Label6);
         line(QStringLiteral("Nom et Prénom : ") + desk.Label9);
         line();
         line();
-        DrawRule(ctx);
+        DrawRule(ctx.printer, ctx.LeftMargin, ctx.RightMargin);
         for (const QString& document : desk.List1)
             line(document);
         printer.endDocument();

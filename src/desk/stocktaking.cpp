@@ -1,8 +1,8 @@
 #include "desk/stocktaking.h"
 
-#include "common/app_context.h"
 #include "common/text.h"
 #include "data/error_report.h"
+#include "desk/app_context.h"
 #include "desk/overtaken.h"
 
 namespace karvel {

@@ -1,9 +1,9 @@
 #include "printing/borrower_cards.h"
 
-#include "common/app_context.h"
 #include "common/text.h"
 #include "data/error_report.h"
 #include "data/folders.h"
+#include "desk/app_context.h"
 #include "printing/code39.h"
 
 namespace karvel {

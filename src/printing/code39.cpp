@@ -1,7 +1,7 @@
 #include "printing/code39.h"
 
-#include "common/app_context.h"
 #include "data/error_report.h"
+#include "desk/app_context.h"
 
 namespace karvel {
 

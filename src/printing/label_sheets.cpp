@@ -1,9 +1,9 @@
 #include "printing/label_sheets.h"
 
-#include "common/app_context.h"
-#include "common/draw_rule.h"
 #include "common/text.h"
 #include "data/error_report.h"
+#include "desk/app_context.h"
+#include "platform/draw_rule.h"
 #include "printing/code39.h"
 
 #include <algorithm>
@@ -82,7 +82,7 @@ void printCommandPage(AppContext& ctx, const SheetJob& job) {
     const double vu = std::min(job.grid.vu, job.grid.V / 30);
     auto blank = [&] { printer.printLine(); };
     auto line = [&](const QString& text) { printer.printLine(text); };
-    auto rule = [&] { DrawRule(ctx); };
+    auto rule = [&] { DrawRule(ctx.printer, ctx.LeftMargin, ctx.RightMargin); };
     auto symbol = [&](const QString& text, double y) {
         DrawBarcode(ctx, printer, 6 * hu, y, kCommandBarHeight, job.layout.amplitude, text, true);
     };

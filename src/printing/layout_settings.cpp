@@ -1,8 +1,8 @@
 #include "printing/layout_settings.h"
 
-#include "common/app_context.h"
 #include "common/text.h"
 #include "data/settings.h"
+#include "desk/app_context.h"
 
 #include <QLocale>
 #include <array>

@@ -1,7 +1,7 @@
 #include "printing/layout_window.h"
 
-#include "common/app_context.h"
-#include "common/centre_window.h"
+#include "desk/app_context.h"
+#include "platform/centre_window.h"
 #include "printing/layout_settings.h"
 
 #include <QFormLayout>

@@ -1,6 +1,8 @@
 #include "printing/printing_windows.h"
 
-#include "common/window_frame.h"
+#include "desk/app_context.h"
+
+#include "platform/window_frame.h"
 #include "printing/card_window.h"
 #include "printing/label_sheet_window.h"
 #include "printing/layout_window.h"

@@ -1,8 +1,10 @@
 #include "printing/sheet_window.h"
 
-#include "common/centre_window.h"
-#include "common/print_preview.h"
-#include "common/window_frame.h"
+#include "desk/app_context.h"
+
+#include "platform/centre_window.h"
+#include "platform/print_preview.h"
+#include "platform/window_frame.h"
 #include "printing/layout_window.h"
 
 #include <QButtonGroup>

@@ -1,8 +1,8 @@
 // KarVel: the barcode module of the school library's loan desk.
 
-#include "common/app_context.h"
 #include "data/backups.h"
 #include "data/settings.h"
+#include "desk/app_context.h"
 #include "platform/files.h"
 #include "platform/qt_desktop.h"
 #include "platform/qt_dialogs.h"

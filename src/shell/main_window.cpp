@@ -1,9 +1,9 @@
 #include "shell/main_window.h"
 
-#include "common/app_context.h"
-#include "common/centre_window.h"
+#include "desk/app_context.h"
 #include "desk/loan_desk_window.h"
 #include "desk/stocktaking.h"
+#include "platform/centre_window.h"
 #include "platform/qt_sounds.h"
 #include "printing/printing_windows.h"
 

@@ -3,8 +3,8 @@
 // frame that holds the windows they open. Closing it never ends the program;
 // it shows the quit window instead.
 
-#include "common/window_frame.h"
 #include "platform/printer_surface.h"
+#include "platform/window_frame.h"
 #include "shell/menu_actions.h"
 #include "shell/quit_window.h"
 

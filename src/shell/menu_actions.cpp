@@ -1,7 +1,7 @@
 #include "shell/menu_actions.h"
 
-#include "common/app_context.h"
 #include "common/text.h"
+#include "desk/app_context.h"
 #include "platform/desktop.h"
 #include "platform/files.h"
 #include "shell/startup.h"

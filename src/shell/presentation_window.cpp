@@ -1,6 +1,6 @@
 #include "shell/presentation_window.h"
 
-#include "common/centre_window.h"
+#include "platform/centre_window.h"
 #include "shell/startup.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "shell/quit_window.h"
 
-#include "common/centre_window.h"
+#include "platform/centre_window.h"
 
 #include <QApplication>
 #include <QHBoxLayout>

@@ -1,10 +1,10 @@
 #include "shell/startup.h"
 
-#include "common/app_context.h"
 #include "common/text.h"
 #include "data/backups.h"
 #include "data/error_report.h"
 #include "data/folders.h"
+#include "desk/app_context.h"
 
 #include <vector>
 

@@ -12,18 +12,18 @@
 // the quit backups begin; every standard error message goes to stderr, and
 // the exit code is then 3.
 
-#include "common/app_context.h"
-#include "fixed_clock.h"
 #include "common/text.h"
 #include "data/backups.h"
 #include "data/folders.h"
 #include "data/settings.h"
+#include "desk/app_context.h"
 #include "desk/desk_state.h"
 #include "desk/interpreter.h"
 #include "desk/stocktaking.h"
+#include "fixed_clock.h"
+#include "platform/sqlite_db.h"
 #include "recording_printer.h"
 #include "scripted_dialogs.h"
-#include "platform/sqlite_db.h"
 #include "shell/startup.h"
 
 #include <QCoreApplication>

@@ -15,13 +15,13 @@
 //   backups of quitting on DAY (yyyy-mm-dd), then prints each message it
 //   showed on a line of its own ("M" and the text), then "end".
 
-#include "common/app_context.h"
-#include "fixed_clock.h"
 #include "data/backups.h"
 #include "data/folders.h"
+#include "desk/app_context.h"
+#include "fixed_clock.h"
+#include "platform/sqlite_db.h"
 #include "recording_printer.h"
 #include "scripted_dialogs.h"
-#include "platform/sqlite_db.h"
 
 #include <QCoreApplication>
 #include <atomic>

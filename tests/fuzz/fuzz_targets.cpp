@@ -1,20 +1,20 @@
 #include "fuzz_targets.h"
 #include "fixed_clock.h"
 
-#include "common/app_context.h"
 #include "common/text.h"
 #include "data/folders.h"
 #include "data/settings.h"
 #include "demo_data.h"
+#include "desk/app_context.h"
 #include "desk/desk_state.h"
 #include "desk/interpreter.h"
 #include "desk/journal.h"
 #include "desk/stocktaking.h"
-#include "recording_printer.h"
-#include "scripted_dialogs.h"
 #include "platform/sqlite_db.h"
 #include "printing/label_sheets.h"
 #include "printing/layout_settings.h"
+#include "recording_printer.h"
+#include "scripted_dialogs.h"
 #include "shell/startup.h"
 
 #include <QDir>

@@ -3,7 +3,7 @@
 // catalogue and members files, and the sibling LEMAVORI with the pupils file,
 // all with their tables and no rows until a test adds them.
 
-#include "common/app_context.h"
+#include "desk/app_context.h"
 #include "fixed_clock.h"
 #include "recording_printer.h"
 #include "scripted_dialogs.h"

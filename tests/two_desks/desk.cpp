@@ -12,12 +12,12 @@
 //   shown ("box ICON<TAB>CAPTION<TAB>TEXT", line feeds as \n), then "end".
 //   "quit" ends.
 
-#include "common/app_context.h"
-#include "fixed_clock.h"
 #include "data/settings.h"
+#include "desk/app_context.h"
 #include "desk/desk_state.h"
 #include "desk/interpreter.h"
 #include "desk/stocktaking.h"
+#include "fixed_clock.h"
 #include "recording_printer.h"
 #include "scripted_dialogs.h"
 #include "shell/startup.h"

@@ -9,17 +9,17 @@ class QWidget;
 
 namespace karvel {
 
-struct AppContext;
+struct Services;
 
 // Runs `job`, which prints on ctx.printer, on `sheets` instead, with the
 // printer's state; the printer keeps its own.
-void PaintPreview(AppContext& ctx, QPrinter& sheets, const std::function<void()>& job);
+void PaintPreview(Services& ctx, QPrinter& sheets, const std::function<void()>& job);
 
 // Runs `job`, which prints on ctx.printer, once on the sheets of a preview
 // (the printer keeps its own state), then shows them in a window over
 // `parent`. Its questions and refusals come as for printing; a job that
 // prints nothing shows no window. "Imprimer" in the window runs `job` again,
 // on the printer.
-void ShowPrintPreview(AppContext& ctx, QWidget* parent, const std::function<void()>& job);
+void ShowPrintPreview(Services& ctx, QWidget* parent, const std::function<void()>& job);
 
 } // namespace karvel

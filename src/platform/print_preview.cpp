@@ -1,9 +1,9 @@
-#include "common/print_preview.h"
+#include "platform/print_preview.h"
 
-#include "common/app_context.h"
-#include "common/centre_window.h"
+#include "platform/centre_window.h"
 #include "platform/preview_printer.h"
 #include "platform/qt_printer.h"
+#include "platform/services.h"
 
 #include <QDialog>
 #include <QHBoxLayout>
@@ -13,13 +13,13 @@
 
 namespace karvel {
 
-void PaintPreview(AppContext& ctx, QPrinter& sheets, const std::function<void()>& job) {
+void PaintPreview(Services& ctx, QPrinter& sheets, const std::function<void()>& job) {
     PreviewPrinter preview(sheets, ctx.printer);
     const RoutedPrinter::Detour detour(ctx.printer, preview);
     job();
 }
 
-void ShowPrintPreview(AppContext& ctx, QWidget* parent, const std::function<void()>& job) {
+void ShowPrintPreview(Services& ctx, QWidget* parent, const std::function<void()>& job) {
     const std::unique_ptr<QPrinter> sheets = makePreviewDevice();
     QDialog window(parent);
     window.setObjectName(QStringLiteral("Apercu"));

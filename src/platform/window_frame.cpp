@@ -1,12 +1,12 @@
-#include "common/window_frame.h"
+#include "platform/window_frame.h"
 
-#include "common/app_context.h"
+#include "platform/services.h"
 
 #include <QWidget>
 
 namespace karvel {
 
-void BringUp(const AppContext& ctx, QWidget& window) {
+void BringUp(const Services& ctx, QWidget& window) {
     if (ctx.frame)
         return ctx.frame->bringUp(window);
     window.show();

@@ -15,10 +15,10 @@ class WindowFrame {
     virtual void bringUp(QWidget& window) = 0;
 };
 
-struct AppContext;
+struct Services;
 
 // Shows `window` in front and active: inside the frame when the program has
 // one, as a window of its own otherwise.
-void BringUp(const AppContext& ctx, QWidget& window);
+void BringUp(const Services& ctx, QWidget& window);
 
 } // namespace karvel

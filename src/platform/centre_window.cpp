@@ -1,4 +1,4 @@
-#include "common/centre_window.h"
+#include "platform/centre_window.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -1,0 +1,30 @@
+# Refuses an include of a higher layer: a file of src/<layer>/ may include
+# headers of its own layer and of the layers listed before it in LAYERS.
+# Run by every build (src/CMakeLists.txt), so the build stops on one.
+#   cmake -DSOURCE_DIR=/full/path/src -DLAYERS=common,platform,... -P check_layers.cmake
+string(REPLACE "," ";" LAYERS "${LAYERS}")
+set(faults "")
+list(LENGTH LAYERS count)
+foreach(rank RANGE 0 ${count})
+  if(rank EQUAL count)
+    break()
+  endif()
+  list(GET LAYERS ${rank} layer)
+  file(GLOB_RECURSE sources "${SOURCE_DIR}/${layer}/*.h" "${SOURCE_DIR}/${layer}/*.cpp")
+  foreach(source IN LISTS sources)
+    file(STRINGS "${source}" includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"[^\"/]+/")
+    foreach(line IN LISTS includes)
+      string(REGEX REPLACE "^[^\"]*\"([^\"/]+)/.*$" "\\1" target "${line}")
+      list(FIND LAYERS "${target}" target_rank)
+      if(target_rank GREATER rank)
+        file(RELATIVE_PATH name "${SOURCE_DIR}" "${source}")
+        string(STRIP "${line}" line)
+        string(APPEND faults "  ${name}: ${line} (${target} is above ${layer})\n")
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+if(faults)
+  message(FATAL_ERROR "A layer includes a higher one:\n${faults}"
+                      "Move the shared part down, or pass what is needed from above.")
+endif()
