@@ -3,6 +3,7 @@
 // at the PDF's own resolution every bar must cover exactly the pixels the
 // recorded lines name.
 
+#include "data/error_report.h"
 #include "page_scan.h"
 #include "platform/painter_printer.h"
 #include "printing/borrower_cards.h"
@@ -174,7 +175,7 @@ TEST_F(Scan, PixelsLandOnWholeDotsAtAnyResolution) {
                 return PdfTarget{file, false};
             },
             row.dpi, QPageSize(QPageSize::A6));
-        DrawBarcode(ctx, device, 200, 200, 400, row.amplitude, "*DOC-00001*", true);
+        DrawBarcode(device, reportTo(ctx), 200, 200, 400, row.amplitude, "*DOC-00001*", true);
         device.endDocument();
         const QImage page = rasterise(file, row.dpi, 1);
         ASSERT_FALSE(page.isNull());
@@ -194,7 +195,8 @@ TEST_F(Scan, PixelsLandOnWholeDotsAtAnyResolution) {
 TEST_F(Scan, FullCharacterSetAndCards) {
     // Every character of the set in one symbol checks the whole table.
     file = dir.path() + "/set.pdf";
-    DrawBarcode(ctx, pdf, 200, 200, 400, 2, "*0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ-. $/+%*", true);
+    DrawBarcode(pdf, reportTo(ctx), 200, 200, 400, 2,
+                "*0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ-. $/+%*", true);
     pdf.endDocument();
     QImage page = rasterise(file, 600, 1);
     EXPECT_EQ(scan(page, QRect(0, 0, int(kW), 1000)),

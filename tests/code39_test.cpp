@@ -2,10 +2,12 @@
 // where the characters go, where the page is left, and what a character
 // outside the set does.
 
+#include "data/error_report.h"
 #include "printing/code39.h"
 #include "test_data.h"
 
 #include <gtest/gtest.h>
+#include <numeric>
 
 using namespace karvel;
 using namespace karvel::test;
@@ -56,7 +58,7 @@ struct Code39 : ::testing::Test {
 
     void draw(const QString& text, double x = 100, double y = 200, double height = 300,
               double amplitude = 2, bool showText = false) {
-        DrawBarcode(t.ctx, page, x, y, height, amplitude, text, showText);
+        DrawBarcode(page, reportTo(t.ctx), x, y, height, amplitude, text, showText);
     }
     std::vector<QString> texts() const {
         std::vector<QString> out;
@@ -211,3 +213,35 @@ TEST_F(Code39, CharacterOutsideTheSetStopsTheSymbol) {
 }
 
 } // namespace
+
+TEST(EncodeCode39, WidthsOfWorkedSymbols) {
+    const auto sum = [](const std::vector<int>& widths) {
+        return std::accumulate(widths.begin(), widths.end(), 0);
+    };
+    struct Row {
+        int n;
+        QString text;
+        QString characters;
+        int modules;
+        qsizetype invalidAt;
+    };
+    // Every character is 3 wide elements (3 modules each) + 6 narrow + the
+    // narrow gap: 3 * 3 + 6 + 1 == 16 modules.
+    const Row rows[] = {
+        {1, "*A*", "*A*", 3 * 16, -1},
+        {2, "  *doc-00001*  ", "*DOC-00001*", 11 * 16, -1},
+        {3, "*$/+%. *", "*$/+%. *", 8 * 16, -1},
+        // Stops at the first character outside the set: "*" and "A" encoded.
+        {4, "*Aé1*", "*AÉ1*", 2 * 16, 2},
+        {5, "", "", 0, -1},
+    };
+    for (const Row& row : rows) {
+        const Code39Encoding symbol = EncodeCode39(row.text);
+        EXPECT_EQ(symbol.characters, row.characters) << row.n;
+        EXPECT_EQ(sum(symbol.widths), row.modules) << row.n;
+        EXPECT_EQ(symbol.invalidAt, row.invalidAt) << row.n;
+    }
+    // "*" is n w n n w n w n n, then the gap.
+    const std::vector<int> star{1, 3, 1, 1, 3, 1, 3, 1, 1, 1};
+    EXPECT_EQ(EncodeCode39("*").widths, star);
+}

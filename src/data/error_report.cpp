@@ -133,6 +133,10 @@ void ShowStandardError(DataContext& ctx, const KarvelError& error) {
     ctx.dialogs.setBusy(false);
 }
 
+std::function<void(const KarvelError&)> reportTo(DataContext& ctx) {
+    return [&ctx](const KarvelError& error) { ShowStandardError(ctx, error); };
+}
+
 bool RunReportingErrors(DataContext& ctx, const std::function<void()>& procedure) {
     try {
         procedure();

@@ -15,6 +15,10 @@ struct DataContext;
 // to the default. The caller then gives up and its own caller goes on.
 void ShowStandardError(DataContext& ctx, const KarvelError& error);
 
+// The standard error message as a callback, for drawing procedures that go
+// on after reporting.
+std::function<void(const KarvelError&)> reportTo(DataContext& ctx);
+
 // Runs a shared procedure under the standard error message; false when it failed.
 bool RunReportingErrors(DataContext& ctx, const std::function<void()>& procedure);
 

@@ -104,8 +104,8 @@ void PrintBorrowerCards(AppContext& ctx, const CardRequest& request, const Progr
         titleText(printer);
         printer.printLine(kTitle);
         plainText(printer);
-        DrawBarcode(ctx, printer, x, top + 2 * grid.vu, float(3 * grid.vu), job->layout.amplitude,
-                    prefix + number + QLatin1Char('*'), true);
+        DrawBarcode(printer, reportTo(ctx), x, top + 2 * grid.vu, float(3 * grid.vu),
+                    job->layout.amplitude, prefix + number + QLatin1Char('*'), true);
         printer.setX(x);
         printer.setY(top + 7 * grid.vu);
         plainText(printer);

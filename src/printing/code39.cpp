@@ -1,7 +1,7 @@
 #include "printing/code39.h"
 
-#include "data/error_report.h"
-#include "desk/app_context.h"
+#include "platform/errors.h"
+#include "platform/printer_surface.h"
 
 namespace karvel {
 
@@ -85,39 +85,57 @@ int Code39Index(QChar& c) {
     }
 }
 
-void DrawBarcode(AppContext& ctx, PrinterSurface& page, double x, double y, double height,
-                 double amplitude, const QString& text, bool showText) {
+Code39Encoding EncodeCode39(const QString& text) {
+    Code39Encoding symbol{trimBlanks(text), {}, -1};
+    for (qsizetype i = 0; i < symbol.characters.size(); ++i) {
+        const int index = Code39Index(symbol.characters[i]);
+        if (index < 0) {
+            symbol.invalidAt = i;
+            break;
+        }
+        const Code39Entry& e = Code39Table[size_t(index)];
+        for (size_t j = 0; j < 5; ++j) {
+            symbol.widths.push_back(e.bars[j] ? 3 : 1);
+            symbol.widths.push_back(e.spaces[j] ? 3 : 1);
+        }
+    }
+    return symbol;
+}
+
+void DrawBarcode(PrinterSurface& page, const std::function<void(const KarvelError&)>& report,
+                 double x, double y, double height, double amplitude, const QString& text,
+                 bool showText) {
     try {
         page.setUnit(PrinterUnit::Pixels);
         page.setX(x);
         page.setY(y);
+        const Code39Encoding symbol = EncodeCode39(text);
         double bx = x;
         const double cell = 16 * amplitude;
-        for (QChar c : trimBlanks(text)) {
-            const int index = Code39Index(c);
+        for (qsizetype i = 0; i < symbol.characters.size(); ++i) {
             if (showText) {
-                const QString character(c);
+                const QString character(symbol.characters[i]);
                 page.setX(bx + (cell - page.textWidth(character)) / 2);
                 page.setY(y + height);
                 page.print(character);
             }
             // The character is already printed when its bars turn out to be missing.
-            if (index < 0)
+            if (i == symbol.invalidAt)
                 throw KarvelError(kSubscriptOutOfRange,
                                   QStringLiteral("L'indice n'appartient pas à la sélection."));
-            const Code39Entry& e = Code39Table[size_t(index)];
-            for (size_t j = 0; j < 5; ++j) {
-                const double width = e.bars[j] ? 3 * amplitude : amplitude;
+            for (size_t j = 0; j < kElementsPerCharacter; j += 2) {
+                const size_t first = size_t(i) * kElementsPerCharacter + j;
+                const double width = symbol.widths[first] * amplitude;
                 // One line per pixel column; a fractional width keeps its whole part.
                 for (int k = 1; k <= width; ++k) {
                     page.drawLine(bx, y, bx, y + height, Qt::black);
                     bx += 1;
                 }
-                bx += e.spaces[j] ? 3 * amplitude : amplitude;
+                bx += symbol.widths[first + 1] * amplitude;
             }
         }
     } catch (const KarvelError& error) {
-        ShowStandardError(ctx, error);
+        report(error);
     }
 }
 

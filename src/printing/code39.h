@@ -6,10 +6,12 @@
 #include <QChar>
 #include <QString>
 #include <array>
+#include <functional>
+#include <vector>
 
 namespace karvel {
 
-struct AppContext;
+class KarvelError;
 class PrinterSurface;
 
 struct Code39Entry {
@@ -29,14 +31,30 @@ extern const std::array<Code39Entry, 44> Code39Table;
 // in place, so a lower-case letter is encoded and printed as its capital.
 int Code39Index(QChar& c);
 
+// Ten elements a character, bar first, each 1 (narrow) or 3 (wide) narrow
+// widths; the tenth is the narrow gap after the character.
+inline constexpr int kElementsPerCharacter = 10;
+
+// A text as its symbol: the characters drawn (blanks around the text
+// removed, letters in capitals), the widths of their elements one character
+// after another, and the position of the first character outside the set
+// (-1 when there is none), whose elements and those after it are missing.
+struct Code39Encoding {
+    QString characters;
+    std::vector<int> widths;
+    qsizetype invalidAt = -1;
+};
+Code39Encoding EncodeCode39(const QString& text);
+
 // Draws `text` (blanks around it removed) at (x, y), every bar `height`
 // pixels tall, the narrow element `amplitude` pixels wide, as one-pixel
 // vertical lines. With `showText` each character is printed, in the page's
 // current font, centred under its 16-amplitude cell. The page is left in
 // pixel units at the bottom end of the last bar line. A character outside
-// the set shows the standard error message and ends the symbol there; the
-// caller goes on.
-void DrawBarcode(AppContext& ctx, PrinterSurface& page, double x, double y, double height,
-                 double amplitude, const QString& text, bool showText);
+// the set is given to `report` and ends the symbol there; the caller goes
+// on.
+void DrawBarcode(PrinterSurface& page, const std::function<void(const KarvelError&)>& report,
+                 double x, double y, double height, double amplitude, const QString& text,
+                 bool showText);
 
 } // namespace karvel

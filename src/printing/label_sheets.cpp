@@ -84,7 +84,8 @@ void printCommandPage(AppContext& ctx, const SheetJob& job) {
     auto line = [&](const QString& text) { printer.printLine(text); };
     auto rule = [&] { DrawRule(ctx.printer, ctx.LeftMargin, ctx.RightMargin); };
     auto symbol = [&](const QString& text, double y) {
-        DrawBarcode(ctx, printer, 6 * hu, y, kCommandBarHeight, job.layout.amplitude, text, true);
+        DrawBarcode(printer, reportTo(ctx), 6 * hu, y, kCommandBarHeight, job.layout.amplitude,
+                    text, true);
     };
     blank();
     blank();
@@ -380,7 +381,7 @@ void PrintLabelSheets(AppContext& ctx, const LabelSheetRequest& request, const P
     auto draw = [&](int r, int c, const QString& number) {
         const double x = grid.left + (c - 1) * 5 * grid.hu + grid.hu;
         const double y = grid.top + (r - 1) * 5 * grid.vu + grid.vu;
-        DrawBarcode(ctx, ctx.printer, x, y, grid.barHeight, amplitude,
+        DrawBarcode(ctx.printer, reportTo(ctx), x, y, grid.barHeight, amplitude,
                     prefix + number + QLatin1Char('*'), true);
     };
     RunLabelLoop(ctx, *job, *numbers, request.firstLabel, draw, progress, completion);
