@@ -122,9 +122,11 @@ bool RecordForm::save() {
     if (!values)
         return false;
     values_ = *values;
-    if (!(editing_ ? saveEdit(*values) : saveNew(*values)))
+    const bool edited = editing_;
+    if (!(edited ? saveEdit(*values) : saveNew(*values)))
         return false;
-    startNew(true);
+    // After an edit the form starts afresh: the record corrected need not belong to the pile.
+    startNew(!edited);
     return true;
 }
 

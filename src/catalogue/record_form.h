@@ -34,7 +34,7 @@ class RecordForm {
     // changed in the form, and only while the file still holds them as they
     // were read; otherwise nothing is written and the record is shown as it
     // now stands. On success a new record is started, keeping what a pile
-    // shares. False, after a message, when nothing was saved.
+    // shares after a new record. False, after a message, when nothing was saved.
     bool save();
 
     bool editing() const { return editing_; }
