@@ -162,7 +162,8 @@ bool RecordForm::saveNew(const RecordView::FieldTexts& values) {
         tell(Icon::Exclamation, kNoNumberLeft);
         return false;
     }
-    if (*given != number_)
+    // None was proposed when the file could not be read as the form started.
+    if (!number_.isEmpty() && *given != number_)
         tell(Icon::Information, spec_.numberTaken.arg(number_, *given));
     added_.push_back(*given);
     return true;
