@@ -45,12 +45,13 @@ TEST_F(CatalogueTest, NewRecordsTakeNumbersNoDeskHasGivenAndCanBorrowAtOnce) {
     documents.setValue("motsclés", "nouvelles\nfantastique");
     documents.setValue("dateacquisition", "1/3/26");
     ASSERT_TRUE(documents.save());
-    EXPECT_EQ(doc("00124", "titre"), "Le Horla");
-    EXPECT_EQ(doc("00124", "motsclés"), "nouvelles\nfantastique");
-    EXPECT_EQ(doc("00124", "dateacquisition"), "01/03/2026");
-    EXPECT_EQ(doc("00124", "emprunt"), "O");
+    // The form's values as the program writes them; the desk's fields at their start.
     for (const auto& [field, value] :
-         std::vector<std::pair<QString, QString>>{{"emprunté", "N"},
+         std::vector<std::pair<QString, QString>>{{"titre", "Le Horla"},
+                                                  {"motsclés", "nouvelles\nfantastique"},
+                                                  {"dateacquisition", "01/03/2026"},
+                                                  {"emprunt", "O"},
+                                                  {"emprunté", "N"},
                                                   {"cumul", "000"},
                                                   {"emprunteur", ""},
                                                   {"catégorieemprunteur", ""},
