@@ -66,7 +66,7 @@ const FormSpec& documentForm() {
         {
             line("titre", "titre", "Titre", 50),
             line("auteur", "auteur", "Auteur", 30),
-            line("éditeur", "editeur", "Editeur", 30),
+            line("éditeur", "editeur", "Éditeur", 30),
             line("dewey", "dewey", "Dewey", 3),
             line("casier", "casier", "Cote", 15),
             line("ISBN", "isbn", "ISBN", 20),
