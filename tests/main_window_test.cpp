@@ -1,6 +1,7 @@
 // The main window and the quit window as the user meets them: real windows on
 // the offscreen platform, controls found by name, dialogs answered by script.
 
+#include "catalogue/record_form_window.h"
 #include "common/text.h"
 #include "platform/centre_window.h"
 #include "platform/qt_sounds.h"
@@ -15,6 +16,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -106,6 +108,9 @@ TEST_F(MainWindowTest, MenuBarFollowsTheTable) {
         "  menuéditionindex4 -",
         "  menuéditionindex5 Configuration de l'&Impression : format portrait",
         "  menuéditionindex6 Configuration de l'&Impression : format paysage",
+        "  menuFichesSeparateur -",
+        "  menuNouveauxDocuments &Nouveaux documents",
+        "  menuNouveauxAdherents Adhérents e&xtérieurs",
         "menuinventaireindex0 &Inventaire",
         "  menuinventaireindex1 &Inventaire des documents par lecture des codes-barres",
         "menuaideindex0 &?",
@@ -133,6 +138,17 @@ TEST_F(MainWindowTest, MenuBarFollowsTheTable) {
     ASSERT_TRUE(action(QStringLiteral("menuéditionindex1"))->isEnabled());
     action(QStringLiteral("menuéditionindex1"))->trigger();
     EXPECT_TRUE(printing.labelSheetWindow().isVisible());
+
+    // A form opens inside the frame, made once and shown again.
+    test::SchoolFolder school;
+    t.ctx.dataFolder = school.data();
+    for (int i = 0; i < 2; ++i)
+        action(QStringLiteral("menuNouveauxDocuments"))->trigger();
+    const auto forms = window().findChildren<RecordFormWindow*>();
+    ASSERT_EQ(forms.size(), 1);
+    EXPECT_EQ(forms[0]->objectName(), "NouveauxDocuments");
+    EXPECT_TRUE(forms[0]->isVisible());
+    EXPECT_TRUE(qobject_cast<QMdiSubWindow*>(forms[0]->parentWidget()));
     window_.reset(); // the frame goes before the windows it holds, as in the program
 }
 

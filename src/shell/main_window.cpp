@@ -1,5 +1,6 @@
 #include "shell/main_window.h"
 
+#include "catalogue/record_form_window.h"
 #include "desk/app_context.h"
 #include "desk/loan_desk_window.h"
 #include "desk/stocktaking.h"
@@ -126,6 +127,13 @@ void MainWindow::buildMenus() {
             [this] { choosePrinterOrientation(Orientation::Portrait); });
     connect(menuéditionindex6, &QAction::triggered, this,
             [this] { choosePrinterOrientation(Orientation::Landscape); });
+    addSeparator(edition, QStringLiteral("menuFichesSeparateur"));
+    connect(addEntry(edition, QStringLiteral("menuNouveauxDocuments"),
+                     QStringLiteral("&Nouveaux documents")),
+            &QAction::triggered, this, [this] { showRecordForm(documentsForm_, documentForm()); });
+    connect(addEntry(edition, QStringLiteral("menuNouveauxAdherents"),
+                     QStringLiteral("Adhérents e&xtérieurs")),
+            &QAction::triggered, this, [this] { showRecordForm(membersForm_, memberForm()); });
 
     QMenu* inventaire =
         addMenu(bar, QStringLiteral("menuinventaireindex0"), QStringLiteral("&Inventaire"));
@@ -194,6 +202,12 @@ void MainWindow::useSounds(QtSounds& sounds) {
     menugestionindex3->setEnabled(true);
     connect(menugestionindex3, &QAction::toggled, this,
             [&sounds](bool on) { sounds.setEnabled(on); });
+}
+
+void MainWindow::showRecordForm(RecordFormWindow*& window, const FormSpec& spec) {
+    if (!window)
+        window = new RecordFormWindow(ctx_, spec, this);
+    bringUp(*window);
 }
 
 void MainWindow::showQuitWindow() {

@@ -20,9 +20,11 @@ class QMenu;
 namespace karvel {
 
 struct AppContext;
+struct FormSpec;
 class LoanDeskWindow;
 class PrintingWindows;
 class QtSounds;
+class RecordFormWindow;
 
 class MainWindow : public QMainWindow, public WindowFrame {
     Q_OBJECT
@@ -61,6 +63,8 @@ class MainWindow : public QMainWindow, public WindowFrame {
     void addSoundsEntry(QMenu* gestion);
     void choosePrinterOrientation(Orientation orientation);
     void openDataDocument(DataDocument document);
+    // Makes the window of a record form on first use, then brings it up.
+    void showRecordForm(RecordFormWindow*& window, const FormSpec& spec);
 
     AppContext& ctx_;
     std::function<void(int)> endProgram_;
@@ -70,6 +74,8 @@ class MainWindow : public QMainWindow, public WindowFrame {
     // given back when the frame goes, so that their owners delete them.
     std::vector<QWidget*> lent_;
     LoanDeskWindow* Form2;
+    RecordFormWindow* documentsForm_ = nullptr;
+    RecordFormWindow* membersForm_ = nullptr;
     bool loanDeskOpened_ = false;
     // The orientation last set through the menu, which the check marks show.
     std::optional<Orientation> chosenOrientation_;

@@ -1,0 +1,157 @@
+#include "catalogue/record_form_window.h"
+
+#include "platform/centre_window.h"
+
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace karvel {
+
+RecordFormWindow::RecordFormWindow(AppContext& ctx, const FormSpec& spec, QWidget* parent)
+    : QWidget(parent, Qt::Window), form_(ctx, spec) {
+    setObjectName(spec.objectName);
+    setWindowTitle(spec.title);
+
+    auto button = [this](const char* name, const QString& text) {
+        auto* b = new QPushButton(text, this);
+        b->setObjectName(QString::fromLatin1(name));
+        return b;
+    };
+
+    numero = new QLineEdit(this);
+    numero->setObjectName(QStringLiteral("numero"));
+    numero->setToolTip(QStringLiteral("Tapez ou lisez le numéro d'une fiche à modifier"));
+    ouvrir = button("ouvrir", QStringLiteral("&Ouvrir la fiche"));
+    nouveau = button("nouveau", QStringLiteral("&Nouvelle fiche"));
+    auto* finding = new QHBoxLayout;
+    finding->addWidget(new QLabel(QStringLiteral("Numéro à modifier"), this));
+    finding->addWidget(numero);
+    finding->addWidget(ouvrir);
+    finding->addWidget(nouveau);
+    connect(numero, &QLineEdit::returnPressed, this, &RecordFormWindow::openTyped);
+    connect(ouvrir, &QPushButton::clicked, this, &RecordFormWindow::openTyped);
+    connect(nouveau, &QPushButton::clicked, this, &RecordFormWindow::startNew);
+
+    legende = new QLabel(this);
+    legende->setObjectName(QStringLiteral("legende"));
+
+    auto* fields = new QFormLayout;
+    for (const FormField& field : spec.fields) {
+        Control control{&field};
+        QWidget* widget = nullptr;
+        switch (field.kind) {
+        case FieldKind::Lines:
+            widget = control.lines = new QPlainTextEdit(this);
+            break;
+        case FieldKind::Check:
+            widget = control.check = new QCheckBox(this);
+            break;
+        case FieldKind::Line:
+        case FieldKind::Date:
+            widget = control.line = new QLineEdit(this);
+            // The companion products' columns hold no more.
+            control.line->setMaxLength(field.width);
+            if (field.kind == FieldKind::Date)
+                control.line->setPlaceholderText(QStringLiteral("jj/mm/aaaa"));
+            break;
+        }
+        widget->setObjectName(field.objectName);
+        fields->addRow(field.label, widget);
+        controls_.push_back(control);
+    }
+
+    enregistrer = button("enregistrer", QString());
+    imprimer = button("imprimer", spec.printLabels);
+    quitter = button("quitter", QStringLiteral("&Quitter"));
+    connect(enregistrer, &QPushButton::clicked, this, &RecordFormWindow::save);
+    connect(imprimer, &QPushButton::clicked, this, &RecordFormWindow::printLabels);
+    connect(quitter, &QPushButton::clicked, this, &QWidget::hide);
+    thermometre = new QProgressBar(this);
+    thermometre->setObjectName(QStringLiteral("thermometre"));
+    thermometre->setRange(0, 100);
+    thermometre->setValue(0);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(enregistrer);
+    buttons->addWidget(imprimer);
+    buttons->addStretch();
+    buttons->addWidget(quitter);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(finding);
+    layout->addWidget(legende);
+    layout->addLayout(fields);
+    layout->addLayout(buttons);
+    layout->addWidget(thermometre);
+
+    showForm();
+    adjustSize();
+    CentreWindow(*this);
+}
+
+void RecordFormWindow::showForm() {
+    const FormSpec& spec = form_.spec();
+    legende->setText((form_.editing() ? spec.editCaption : spec.newCaption).arg(form_.number()));
+    enregistrer->setText(form_.editing() ? QStringLiteral("&Enregistrer")
+                                         : QStringLiteral("&Enregistrer et suivant"));
+    for (const Control& control : controls_) {
+        const QString value = form_.value(control.field->name);
+        if (control.line)
+            control.line->setText(value);
+        else if (control.lines)
+            control.lines->setPlainText(value);
+        else
+            control.check->setChecked(control.field->ticks(value));
+    }
+}
+
+void RecordFormWindow::readControls() {
+    for (const Control& control : controls_) {
+        const FormField& field = *control.field;
+        if (control.line)
+            form_.setValue(field.name, control.line->text());
+        else if (control.lines)
+            form_.setValue(field.name, control.lines->toPlainText());
+        // A box left as it was keeps the value read, which may be neither of the two.
+        else if (control.check->isChecked() != field.ticks(form_.value(field.name)))
+            form_.setValue(field.name,
+                           control.check->isChecked() ? field.checkedValue : field.uncheckedValue);
+    }
+}
+
+void RecordFormWindow::openTyped() {
+    if (numero->text().trimmed().isEmpty())
+        return;
+    if (form_.open(numero->text()))
+        numero->clear();
+    showForm();
+    controls_.front().line->setFocus();
+}
+
+void RecordFormWindow::startNew() {
+    form_.startNew(false);
+    showForm();
+    controls_.front().line->setFocus();
+}
+
+void RecordFormWindow::save() {
+    readControls();
+    form_.save();
+    showForm();
+    controls_.front().line->setFocus();
+}
+
+void RecordFormWindow::printLabels() {
+    form_.printLabels([this](int percent) {
+        thermometre->setValue(percent);
+        thermometre->repaint();
+    });
+}
+
+} // namespace karvel
