@@ -9,6 +9,7 @@
 #include "shell/quit_window.h"
 
 #include <QMainWindow>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -21,6 +22,7 @@ namespace karvel {
 
 struct AppContext;
 class LoanDeskWindow;
+class OverdueWindow;
 class PrintingWindows;
 class QtSounds;
 
@@ -61,6 +63,7 @@ class MainWindow : public QMainWindow, public WindowFrame {
     void addSoundsEntry(QMenu* gestion);
     void choosePrinterOrientation(Orientation orientation);
     void openDataDocument(DataDocument document);
+    void showOverdueList();
 
     AppContext& ctx_;
     std::function<void(int)> endProgram_;
@@ -70,6 +73,8 @@ class MainWindow : public QMainWindow, public WindowFrame {
     // given back when the frame goes, so that their owners delete them.
     std::vector<QWidget*> lent_;
     LoanDeskWindow* Form2;
+    // "Documents en retard", made when first asked for.
+    std::unique_ptr<OverdueWindow> overdue_;
     bool loanDeskOpened_ = false;
     // The orientation last set through the menu, which the check marks show.
     std::optional<Orientation> chosenOrientation_;
