@@ -162,12 +162,15 @@ class OverduePages {
         text(QStringLiteral("Liste du ") + formatDate(list_.day) +
              QStringLiteral(" - durée maximale de prêt : ") + loanDurationText(list_.maximumDays));
         text();
-        DrawRule(ctx_);
         printer_.setBold(true);
         row({QStringLiteral("Titre"), QStringLiteral("Emprunteur"), QStringLiteral("Emprunté le"),
              QStringLiteral("Retard")});
         printer_.setBold(false);
+        // The rule stands in a gap of its own, clear of the texts above and below.
+        const double gap = printer_.textHeight() / 4;
+        printer_.setY(printer_.y() + gap);
         DrawRule(ctx_);
+        printer_.setY(printer_.y() + gap);
     }
 
     void text(const QString& line = QString()) {
