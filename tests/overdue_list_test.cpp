@@ -166,6 +166,12 @@ TEST_F(OverdueListTest, GroupedByClassThenExternalsOnePagePerGroup) {
                   "Extérieurs;;00009;Babar;00077;00077;03/02/2026;17\r\n"
                   "Extérieurs;;00008;Tintin;00007;Dupont Jean;01/02/2026;19\r\n"));
     EXPECT_TRUE(t.dialogs.shown.empty());
+    // A folder that is not there: the standard message, and nothing written.
+    EXPECT_FALSE(ExportOverdueCsv(t.ctx, list, school.root() + "/absent/retards.csv"));
+    ASSERT_EQ(t.dialogs.shown.size(), 1u);
+    EXPECT_TRUE(t.dialogs.shown[0].text.startsWith("Le logiciel a rencontré l'erreur : 76"))
+        << t.dialogs.shown[0].text.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(school.root() + "/absent"));
 
     // LAVOK.INI's eighth value gives 20 days: Bambi, out 20 days, is in time.
     QFile ini(school.data() + "/LAVOK.INI");
