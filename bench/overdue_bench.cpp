@@ -16,8 +16,7 @@ using namespace karvel;
 
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
-    const int documents =
-        argc > 2 && qstrcmp(argv[1], "--documents") == 0 ? QByteArray(argv[2]).toInt() : 99999;
+    const int documents = bench::documentsArgument(argc, argv);
     const QString data = bench::demoSchool(documents);
     bench::StartedSchool school(data);
     AppContext& ctx = school.ctx;
