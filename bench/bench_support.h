@@ -35,6 +35,11 @@ inline QString demoSchool(int documents) {
     return folder + QStringLiteral("/LAVOK");
 }
 
+// The catalogue size a benchmark is asked for with "--documents N", 99,999 without it.
+inline int documentsArgument(int argc, char** argv) {
+    return argc > 2 && qstrcmp(argv[1], "--documents") == 0 ? QByteArray(argv[2]).toInt() : 99999;
+}
+
 inline QString millionDocumentSchool() {
     return demoSchool(kDemoMaxDocuments);
 }

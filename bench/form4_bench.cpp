@@ -35,8 +35,7 @@ std::vector<qint64> rowIds(Database& db, const QString& sql, const QString& valu
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    const int documents =
-        argc > 2 && qstrcmp(argv[1], "--documents") == 0 ? QByteArray(argv[2]).toInt() : 99999;
+    const int documents = bench::documentsArgument(argc, argv);
     const QString data = bench::demoSchool(documents);
 
     bench::StartedSchool school(data);

@@ -24,6 +24,7 @@ trap 'rm -f "$figures"' EXIT
   for documents in 10000 99999 1000000; do
     "$build/bench/karvel-bench-form4" --documents "$documents"
   done
+  "$build/bench/karvel-bench-overdue"
 } | tee "$figures"
 
 echo

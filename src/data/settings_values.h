@@ -29,7 +29,7 @@ struct LayoutFields {
 struct LoanLimitFields {
     QString Texte1; // pupils' loan limit ("0": no limit)
     QString Texte2; // external members' loan limit
-    QString Texte3; // maximum loan duration in days (held, never used)
+    QString Texte3; // maximum loan duration in days (the overdue list)
 
     bool operator==(const LoanLimitFields&) const = default;
 };

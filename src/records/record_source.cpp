@@ -50,6 +50,11 @@ RecordSource currentLoans(const QString& borrowerCategory, const QString& borrow
                 {borrowerCategory, borrowerNumber});
 }
 
+RecordSource documentsOnLoan() {
+    return make(QStringLiteral("vok"),
+                QStringLiteral(" WHERE emprunté = 'O' COLLATE FRNOCASE ORDER BY inventaire ASC"));
+}
+
 RecordSource titlesStartingWithA() {
     // One record per distinct title: the first record that carries it.
     return {QStringLiteral("vok"),

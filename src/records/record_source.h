@@ -31,6 +31,8 @@ RecordSource documentsMatching(const QString& text);
 RecordSource documentByNumber(const QString& number);
 // SELECT * FROM vok WHERE emprunté = 'O' AND catégorieemprunteur = '...' AND emprunteur = '...'
 RecordSource currentLoans(const QString& borrowerCategory, const QString& borrowerNumber);
+// The documents on loan (emprunté "O", any case), in inventory order.
+RecordSource documentsOnLoan();
 // SELECT DISTINCT titre FROM vok WHERE titre like 'a*'
 RecordSource titlesStartingWithA();
 // SELECT * FROM enfants WHERE matricule = '...'

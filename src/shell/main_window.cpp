@@ -3,6 +3,7 @@
 #include "catalogue/record_form_window.h"
 #include "desk/app_context.h"
 #include "desk/loan_desk_window.h"
+#include "desk/overdue_window.h"
 #include "desk/stocktaking.h"
 #include "platform/centre_window.h"
 #include "platform/qt_sounds.h"
@@ -107,6 +108,10 @@ void MainWindow::buildMenus() {
                                  QStringLiteral("&Gestion des prêts par lecture des codes-barres"));
     connect(menugestionindex1, &QAction::triggered, this, &MainWindow::openLoanDesk);
     addSoundsEntry(gestion);
+    addSeparator(gestion, QStringLiteral("menugestionindex4"));
+    connect(addEntry(gestion, QStringLiteral("menugestionindex5"),
+                     QStringLiteral("Documents en &retard")),
+            &QAction::triggered, this, &MainWindow::showOverdueList);
 
     QMenu* edition = addMenu(bar, QStringLiteral("menuéditionindex0"),
                              QStringLiteral("&Edition des Codes-Barres et Cartes"));
@@ -214,6 +219,12 @@ void MainWindow::showQuitWindow() {
     quitter->show();
     quitter->raise();
     quitter->activateWindow();
+}
+
+void MainWindow::showOverdueList() {
+    if (!overdue_)
+        overdue_ = std::make_unique<OverdueWindow>(ctx_);
+    BringUp(ctx_, *overdue_);
 }
 
 void MainWindow::openLoanDesk() {

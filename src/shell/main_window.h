@@ -9,6 +9,7 @@
 #include "shell/quit_window.h"
 
 #include <QMainWindow>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -22,6 +23,7 @@ namespace karvel {
 struct AppContext;
 struct FormSpec;
 class LoanDeskWindow;
+class OverdueWindow;
 class PrintingWindows;
 class QtSounds;
 class RecordFormWindow;
@@ -65,6 +67,7 @@ class MainWindow : public QMainWindow, public WindowFrame {
     void openDataDocument(DataDocument document);
     // Makes the window of a record form on first use, then brings it up.
     void showRecordForm(RecordFormWindow*& window, const FormSpec& spec);
+    void showOverdueList();
 
     AppContext& ctx_;
     std::function<void(int)> endProgram_;
@@ -76,6 +79,8 @@ class MainWindow : public QMainWindow, public WindowFrame {
     LoanDeskWindow* Form2;
     RecordFormWindow* documentsForm_ = nullptr;
     RecordFormWindow* membersForm_ = nullptr;
+    // "Documents en retard", made when first asked for.
+    std::unique_ptr<OverdueWindow> overdue_;
     bool loanDeskOpened_ = false;
     // The orientation last set through the menu, which the check marks show.
     std::optional<Orientation> chosenOrientation_;
