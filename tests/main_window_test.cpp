@@ -99,6 +99,8 @@ TEST_F(MainWindowTest, MenuBarFollowsTheTable) {
         "  menugestionindex1 &Gestion des prêts par lecture des codes-barres",
         "  menugestionindex2 -",
         "  menugestionindex3 &Sons à chaque lecture (off)",
+        "  menugestionindex4 -",
+        "  menugestionindex5 &Importer les élèves…",
         "menuéditionindex0 &Edition des Codes-Barres et Cartes",
         "  menuéditionindex1 Edition des &Codes-barres (off)",
         "  menuéditionindex2 -",

@@ -6,6 +6,7 @@
 #include "desk/stocktaking.h"
 #include "platform/qt_sounds.h"
 #include "printing/printing_windows.h"
+#include "school_year/import_pupils_window.h"
 
 #include <QCloseEvent>
 #include <QMdiArea>
@@ -106,6 +107,14 @@ void MainWindow::buildMenus() {
                                  QStringLiteral("&Gestion des prêts par lecture des codes-barres"));
     connect(menugestionindex1, &QAction::triggered, this, &MainWindow::openLoanDesk);
     addSoundsEntry(gestion);
+    addSeparator(gestion, QStringLiteral("menugestionindex4"));
+    connect(addEntry(gestion, QStringLiteral("menugestionindex5"),
+                     QStringLiteral("&Importer les élèves…")),
+            &QAction::triggered, this, [this] {
+                if (!importEleves_)
+                    importEleves_ = new school_year::ImportPupilsWindow(ctx_, this);
+                bringUp(*importEleves_);
+            });
 
     QMenu* edition = addMenu(bar, QStringLiteral("menuéditionindex0"),
                              QStringLiteral("&Edition des Codes-Barres et Cartes"));

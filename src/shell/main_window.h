@@ -23,6 +23,9 @@ struct AppContext;
 class LoanDeskWindow;
 class PrintingWindows;
 class QtSounds;
+namespace school_year {
+class ImportPupilsWindow;
+}
 
 class MainWindow : public QMainWindow, public WindowFrame {
     Q_OBJECT
@@ -70,6 +73,8 @@ class MainWindow : public QMainWindow, public WindowFrame {
     // given back when the frame goes, so that their owners delete them.
     std::vector<QWidget*> lent_;
     LoanDeskWindow* Form2;
+    // Made when first asked for.
+    school_year::ImportPupilsWindow* importEleves_ = nullptr;
     bool loanDeskOpened_ = false;
     // The orientation last set through the menu, which the check marks show.
     std::optional<Orientation> chosenOrientation_;

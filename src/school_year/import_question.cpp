@@ -1,0 +1,43 @@
+#include "school_year/import_question.h"
+
+#include "common/app_context.h"
+#include "common/text.h"
+#include "data/error_report.h"
+
+namespace karvel::school_year {
+
+bool AskAndImportPupils(AppContext& ctx, const PupilFile& file, const ImportPlan& plan,
+                        bool removeAbsent) {
+    const ImportChoices choices{removeAbsent, !plan.badRows.empty()};
+    const QString question =
+        plan.badRows.empty()
+            ? QStringLiteral(
+                  "Voulez-vous importer les élèves de ce fichier ? Une copie du fichier des élèves sera faite d'abord.")
+            : QStringLiteral(
+                  "Voulez-vous importer les élèves de ce fichier sans les lignes fautives ? Une copie du fichier des élèves sera faite d'abord.");
+    if (ctx.dialogs.message(Icon::Question, kProgramCaption,
+                            describePlan(plan, choices) + QStringLiteral("\n\n") + question,
+                            Buttons::YesNo) != AnswerYes)
+        return false;
+    try {
+        const ImportOutcome done = applyPupilImport(
+            ctx.files, ctx.clock.today(), {ctx.dataFolder, ctx.pupilsFolder}, file, choices, plan);
+        ctx.dialogs.message(
+            Icon::Information, kProgramCaption,
+            QStringLiteral(
+                "Import terminé : %1 nouveaux élèves, %2 élèves changés de classe ou de niveau, %3 élèves retirés, %4 classes créées ou mises à jour.")
+                    .arg(done.added)
+                    .arg(done.changed)
+                    .arg(done.removed)
+                    .arg(done.classesWritten) +
+                QStringLiteral("\n\n") +
+                QStringLiteral("Le fichier des élèves d'avant l'import est copié dans %1.")
+                    .arg(done.backup));
+        return true;
+    } catch (const KarvelError& error) {
+        ShowStandardError(ctx, error);
+        return false;
+    }
+}
+
+} // namespace karvel::school_year
