@@ -236,24 +236,26 @@ TEST_F(PupilImportTest, AnotherDeskChangingThePupilsMeanwhileStopsTheImport) {
     EXPECT_FALSE(QFile::exists(school.data() + "/MAV_03.BAK"));
 }
 
-TEST(PupilImportPlan, PupilsOfOneNameToldApartByBirthDate) {
+TEST(PupilImportPlan, PupilsOfOneNameOnlyWhenNoneIsKnownYet) {
     CurrentSchool school;
     school.pupils = {{"00007", "MARTIN", "Léa", "01", "", ""}};
     school.nextNumber = "00008";
-    // The younger Léa is first in the file; the elder keeps the number.
-    const ImportPlan twins = planImport(
-        parsePupilFile("nom;prénom;classe;naissance\nMartin;Léa;02;03/05/2019\n"
-                       "Martin;Lea;03;3/5/2018\nMartin;Léa;04;03/05/2018\nMartin;Léa;04;\n"),
+    const ImportPlan plan = planImport(
+        parsePupilFile("nom;prénom;classe;naissance\n"
+                       "Martin;Léa;02;03/05/2019\nMartin;Lea;03;3/5/2018\n" // which is 00007?
+                       "Roux;Inès;04;01/02/2019\nRoux;Ines;05;1/2/2018\n"   // twins, both new
+                       "Blanc;Paul;04;\nblanc;paul;05;\n"),                 // twice the same
         school);
-    ASSERT_EQ(twins.staying.size(), 1u);
-    EXPECT_EQ(twins.staying[0].after.classNumber, "03");
-    ASSERT_EQ(twins.arriving.size(), 1u);
-    EXPECT_EQ(twins.arriving[0].number, "00008");
-    EXPECT_EQ(twins.arriving[0].classNumber, "02");
-    ASSERT_EQ(twins.badRows.size(), 2u); // same date as line 3, and no date
-    EXPECT_EQ(twins.badRows[0].line, 4);
-    EXPECT_EQ(twins.badRows[1].line, 5);
-    EXPECT_TRUE(twins.unlistedClasses.isEmpty());
+    EXPECT_TRUE(plan.staying.empty());
+    EXPECT_TRUE(plan.absent.empty()) << "00007 is on a bad line, not absent";
+    ASSERT_EQ(plan.arriving.size(), 2u);
+    EXPECT_EQ(plan.arriving[0].number + plan.arriving[0].classNumber, "0000804");
+    EXPECT_EQ(plan.arriving[1].number + plan.arriving[1].classNumber, "0000905");
+    std::vector<int> lines;
+    for (const BadRow& row : plan.badRows)
+        lines.push_back(row.line);
+    EXPECT_EQ(lines, (std::vector<int>{2, 3, 6, 7}));
+    EXPECT_TRUE(plan.badRows[0].reason.contains("00007"));
 }
 
 } // namespace

@@ -128,25 +128,13 @@ ImportPlan planImport(const PupilFile& file, const CurrentSchool& current) {
         good.push_back(&row);
     }
 
-    // Pupils of one name: one line each, told apart by the date of birth.
+    // The lines of each name, and the pupils of each name, the lowest number first.
     std::map<QString, std::vector<const PupilRow*>> rowsNamed;
     std::vector<QString> nameOrder;
     for (const PupilRow* row : good) {
-        const QString key = nameKey(row->surname, row->firstName);
-        auto& rows = rowsNamed[key];
+        auto& rows = rowsNamed[nameKey(row->surname, row->firstName)];
         if (rows.empty())
-            nameOrder.push_back(key);
-        const auto twin = std::find_if(rows.begin(), rows.end(), [row](const PupilRow* other) {
-            return !birthDateOf(*row).isValid() || birthDateOf(*row) == birthDateOf(*other);
-        });
-        if (twin != rows.end()) {
-            plan.badRows.push_back(
-                {row->line,
-                 QStringLiteral(
-                     "même élève qu'à la ligne %1 (une date de naissance différente les distinguerait)")
-                     .arg((*twin)->line)});
-            continue;
-        }
+            nameOrder.push_back(nameKey(row->surname, row->firstName));
         rows.push_back(row);
     }
     std::map<QString, std::vector<const Pupil*>> pupilsNamed;
@@ -161,35 +149,58 @@ ImportPlan planImport(const PupilFile& file, const CurrentSchool& current) {
         return it == buildOf.end() ? row.classNumber : builds[it->second].wanted.number;
     };
     std::set<const Pupil*> matched;
-    std::optional<int> next;
-    if (current.nextNumber)
-        next = current.nextNumber->toInt();
     std::vector<std::pair<int, Pupil>> arriving; // by line, to keep the file's order
     for (const QString& key : nameOrder) {
         std::vector<const PupilRow*>& rows = rowsNamed[key];
-        std::stable_sort(rows.begin(), rows.end(), [](const PupilRow* a, const PupilRow* b) {
-            return birthDateOf(*a) < birthDateOf(*b);
-        });
         const std::vector<const Pupil*>& pupils = pupilsNamed[key];
-        for (size_t i = 0; i < rows.size(); ++i) {
-            const PupilRow& row = *rows[i];
-            if (i < pupils.size()) {
-                Pupil after = *pupils[i];
-                if (file.has(Column::Class))
-                    after.classNumber = classNumberOf(row);
-                if (file.has(Column::Level))
-                    after.level = row.level;
-                if (file.has(Column::Cycle))
-                    after.cycle = row.cycle.toUpper();
-                plan.staying.push_back({*pupils[i], after});
-                matched.insert(pupils[i]);
-            } else {
-                arriving.push_back({row.line,
-                                    {QString(), row.surname, row.firstName, classNumberOf(row),
-                                     row.level, row.cycle.toUpper()}});
+        // The pupils file keeps no date of birth: several pupils of one name
+        // there, or several lines of a name already there, cannot be told
+        // apart, and a number given to the wrong one would lend to the other.
+        // Only pupils who are all new may share a name, given their dates.
+        std::vector<QDate> dates;
+        for (const PupilRow* row : rows)
+            dates.push_back(birthDateOf(*row));
+        std::sort(dates.begin(), dates.end());
+        bool datesApart = true;
+        for (size_t i = 1; i < dates.size(); ++i)
+            datesApart = datesApart && dates[i - 1].isValid() && dates[i - 1] < dates[i];
+        if (!datesApart || (rows.size() > 1 && !pupils.empty()) || pupils.size() > 1) {
+            QStringList numbers;
+            for (const Pupil* p : pupils)
+                numbers << p->number;
+            for (const PupilRow* row : rows)
+                refuse(
+                    *row,
+                    !datesApart
+                        ? QStringLiteral(
+                              "même nom et prénom qu'une autre ligne, sans date de naissance qui les distingue")
+                        : QStringLiteral(
+                              "plusieurs élèves portent ce nom (%1) : impossible de savoir lequel est sur cette ligne, ils restent tels quels")
+                              .arg(numbers.isEmpty() ? QStringLiteral("dans le fichier")
+                                                     : numbers.join(QStringLiteral(", "))));
+            continue;
+        }
+        for (const PupilRow* row : rows) {
+            if (pupils.empty()) {
+                arriving.push_back({row->line,
+                                    {QString(), row->surname, row->firstName, classNumberOf(*row),
+                                     row->level, row->cycle.toUpper()}});
+                continue;
             }
+            Pupil after = *pupils[0];
+            if (file.has(Column::Class))
+                after.classNumber = classNumberOf(*row);
+            if (file.has(Column::Level))
+                after.level = row->level;
+            if (file.has(Column::Cycle))
+                after.cycle = row->cycle.toUpper();
+            plan.staying.push_back({*pupils[0], after});
+            matched.insert(pupils[0]);
         }
     }
+    std::optional<int> next;
+    if (current.nextNumber)
+        next = current.nextNumber->toInt();
     std::sort(arriving.begin(), arriving.end(),
               [](const auto& a, const auto& b) { return a.first < b.first; });
     for (auto& [line, pupil] : arriving) {

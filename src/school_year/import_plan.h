@@ -85,11 +85,12 @@ inline constexpr int kTeacherWidth = 40;
 
 // Works out the import of `file` into `current`. A pupil of the file is the
 // pupil of the same surname and first name (letter case, accents and extra
-// blanks aside); pupils of one name are told apart by their dates of birth,
-// the eldest taking the lowest number. Lines with a fault are listed in
-// badRows and left out; the pupil a bad line names, if known, is neither
-// changed nor counted absent. Numbers of new pupils follow one another from
-// current.nextNumber, in the order of the file.
+// blanks aside). The pupils file keeps no date of birth, so a name is
+// matched only when one pupil holds it there and one line gives it; new
+// pupils of one name are told apart by their dates of birth. Lines with a
+// fault are listed in badRows and left out; the pupils a bad line names are
+// neither changed nor counted absent. Numbers of new pupils follow one
+// another from current.nextNumber, in the order of the file.
 ImportPlan planImport(const PupilFile& file, const CurrentSchool& current);
 
 } // namespace karvel::school_year
