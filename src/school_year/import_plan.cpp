@@ -22,12 +22,6 @@ QDate birthDateOf(const PupilRow& row) {
     return QDate::fromString(row.birthDate, QStringLiteral("d/M/yyyy"));
 }
 
-// `fault` names the value as %1 and the width as %2.
-void checkWidth(QStringList& faults, const QString& value, int width, const QString& fault) {
-    if (value.size() > width)
-        faults << fault.arg(value).arg(width);
-}
-
 // What is wrong with one line on its own.
 QStringList faultsOf(const PupilRow& row, const PupilFile& file) {
     QStringList faults;
@@ -37,18 +31,23 @@ QStringList faultsOf(const PupilRow& row, const PupilFile& file) {
         faults << QStringLiteral("prénom absent");
     if (file.has(Column::Class) && row.classNumber.isEmpty())
         faults << QStringLiteral("classe absente");
-    checkWidth(faults, row.surname, kNameWidth,
-               QStringLiteral("nom « %1 » de plus de %2 caractères"));
-    checkWidth(faults, row.firstName, kNameWidth,
-               QStringLiteral("prénom « %1 » de plus de %2 caractères"));
-    checkWidth(faults, row.classNumber, kClassWidth,
-               QStringLiteral("classe « %1 » de plus de %2 caractères"));
-    checkWidth(faults, row.level, kLevelWidth,
-               QStringLiteral("niveau « %1 » de plus de %2 caractères"));
-    checkWidth(faults, row.cycle, kCycleWidth,
-               QStringLiteral("cycle « %1 » de plus de %2 caractères"));
-    checkWidth(faults, row.teacher, kTeacherWidth,
-               QStringLiteral("enseignant « %1 » de plus de %2 caractères"));
+    // Each fault names the value as %1 and the width as %2.
+    const struct {
+        const QString& value;
+        int width;
+        QString fault;
+    } widths[] = {
+        {row.surname, kNameWidth, QStringLiteral("nom « %1 » de plus de %2 caractères")},
+        {row.firstName, kNameWidth, QStringLiteral("prénom « %1 » de plus de %2 caractères")},
+        {row.classNumber, kClassWidth, QStringLiteral("classe « %1 » de plus de %2 caractères")},
+        {row.level, kLevelWidth, QStringLiteral("niveau « %1 » de plus de %2 caractères")},
+        {row.cycle, kCycleWidth, QStringLiteral("cycle « %1 » de plus de %2 caractères")},
+        {row.teacher, kTeacherWidth, QStringLiteral("enseignant « %1 » de plus de %2 caractères")},
+    };
+    for (const auto& field : widths) {
+        if (field.value.size() > field.width)
+            faults << field.fault.arg(field.value).arg(field.width);
+    }
     if (!row.birthDate.isEmpty() && !birthDateOf(row).isValid())
         faults
             << QStringLiteral("date de naissance « %1 » illisible (jj/mm/aaaa)").arg(row.birthDate);

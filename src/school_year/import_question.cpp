@@ -22,17 +22,8 @@ bool AskAndImportPupils(AppContext& ctx, const PupilFile& file, const ImportPlan
     try {
         const ImportOutcome done = applyPupilImport(
             ctx.files, ctx.clock.today(), {ctx.dataFolder, ctx.pupilsFolder}, file, choices, plan);
-        ctx.dialogs.message(
-            Icon::Information, kProgramCaption,
-            QStringLiteral(
-                "Import terminé : %1 nouveaux élèves, %2 élèves changés de classe ou de niveau, %3 élèves retirés, %4 classes créées ou mises à jour.")
-                    .arg(done.added)
-                    .arg(done.changed)
-                    .arg(done.removed)
-                    .arg(done.classesWritten) +
-                QStringLiteral("\n\n") +
-                QStringLiteral("Le fichier des élèves d'avant l'import est copié dans %1.")
-                    .arg(done.backup));
+        ctx.dialogs.message(Icon::Information, kProgramCaption,
+                            describeOutcome(done, QStringLiteral("\n\n")));
         return true;
     } catch (const KarvelError& error) {
         ShowStandardError(ctx, error);

@@ -201,4 +201,16 @@ QString describePlan(const ImportPlan& plan, const ImportChoices& choices) {
     return lines.join(QLatin1Char('\n'));
 }
 
+QString describeOutcome(const ImportOutcome& done, const QString& between) {
+    return QStringLiteral(
+               "Import terminé : %1 nouveaux élèves, %2 élèves changés de classe ou de niveau, %3 élèves retirés, %4 classes créées ou mises à jour.")
+               .arg(done.added)
+               .arg(done.changed)
+               .arg(done.removed)
+               .arg(done.classesWritten) +
+           between +
+           QStringLiteral("Le fichier des élèves d'avant l'import est copié dans %1.")
+               .arg(done.backup);
+}
+
 } // namespace karvel::school_year

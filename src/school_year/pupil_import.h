@@ -55,4 +55,8 @@ ImportOutcome applyPupilImport(FileSystem& files, const QDate& today, const Scho
 // for their loans, the bad lines, the classes the borrower choice cannot list.
 QString describePlan(const ImportPlan& plan, const ImportChoices& choices);
 
+// What an import did and where the copy of the old file is, two sentences
+// joined by `between`.
+QString describeOutcome(const ImportOutcome& done, const QString& between);
+
 } // namespace karvel::school_year

@@ -92,17 +92,7 @@ int main(int argc, char** argv) {
         FileSystem files;
         const ImportOutcome done =
             applyPupilImport(files, SystemClock().today(), folders, file, choices, plan);
-        printOut(
-            QStringLiteral(
-                "Import terminé : %1 nouveaux élèves, %2 élèves changés de classe ou de niveau, %3 élèves retirés, %4 classes créées ou mises à jour.")
-                .arg(done.added)
-                .arg(done.changed)
-                .arg(done.removed)
-                .arg(done.classesWritten) +
-            QLatin1Char('\n'));
-        printOut(QStringLiteral("Le fichier des élèves d'avant l'import est copié dans %1.")
-                     .arg(done.backup) +
-                 QLatin1Char('\n'));
+        printOut(describeOutcome(done, QStringLiteral("\n")) + QLatin1Char('\n'));
         return 0;
     } catch (const KarvelError& error) {
         printError(
