@@ -141,6 +141,10 @@ class PupilImportTest : public LoanDeskTest {
 };
 
 TEST_F(PupilImportTest, SeptemberFileThroughTheWindow) {
+    // The desk has its pupil view open on the file during the import.
+    read({"EMPRUNT", "ECO-00044"});
+    ASSERT_TRUE(t.ctx.views.feuilleenfant.isOpen());
+    t.dialogs.shown.clear();
     school_year::ImportPupilsWindow window(t.ctx);
     window.show();
     auto* path = window.findChild<QLineEdit*>("Text1");
