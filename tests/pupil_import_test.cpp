@@ -68,6 +68,14 @@ TEST(PupilFileReader, SeparatorEncodingHeaderAndQuotes) {
          {"Petit Jean", "Tom", "", "", ""},
          2,
          true},
+        // A quote inside an unquoted field is a character, not a quoted field.
+        {6,
+         "nom;prénom;classe\nDupont;Jean \"Jo\";CM1\nRoux;Inès;01\n",
+         ';',
+         2,
+         {"Dupont", "Jean \"Jo\"", "CM1", "", ""},
+         3,
+         false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE("row " + std::to_string(c.row));

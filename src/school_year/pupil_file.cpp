@@ -62,8 +62,9 @@ struct Record {
     QStringList fields;
 };
 
-// Splits CSV text into records. A quoted field may hold separators, line
-// ends and doubled quotes; a record's line is the line it starts on.
+// Splits CSV text into records. A field that starts with a quote may hold
+// separators, line ends and doubled quotes; a record's line is the line it
+// starts on.
 std::vector<Record> splitRecords(const QString& text, QChar separator) {
     std::vector<Record> records;
     Record current{1, {}};
@@ -90,8 +91,8 @@ std::vector<Record> splitRecords(const QString& text, QChar separator) {
                 line += c == QLatin1Char('\n');
                 field += c;
             }
-        } else if (c == QLatin1Char('"')) {
-            quoted = true;
+        } else if (c == QLatin1Char('"') && field.isEmpty()) {
+            quoted = true; // a quote inside an unquoted field is only a character
         } else if (c == separator) {
             current.fields << field;
             field.clear();
