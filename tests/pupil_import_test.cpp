@@ -3,10 +3,11 @@
 // September file with pupils who stay, move, leave and arrive.
 
 #include "loan_desk_fixture.h"
-#include "school_year/import_pupils_window.h"
 #include "school_year/pupil_file.h"
 #include "school_year/pupil_import.h"
+#include "shell/main_window.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -153,12 +154,15 @@ TEST_F(PupilImportTest, SeptemberFileThroughTheWindow) {
     read({"EMPRUNT", "ECO-00044"});
     ASSERT_TRUE(t.ctx.views.feuilleenfant.isOpen());
     t.dialogs.shown.clear();
-    school_year::ImportPupilsWindow window(t.ctx);
-    window.show();
-    auto* path = window.findChild<QLineEdit*>("Text1");
-    auto* plan = window.findChild<QPlainTextEdit*>("Text2");
-    auto* removeAbsent = window.findChild<QCheckBox*>("Check1");
-    auto* import = window.findChild<QPushButton*>("Commande3");
+    MainWindow main(t.ctx, QuitActions{[] {}, [](int) {}});
+    main.findChild<QAction*>("menugestionindex5")->trigger();
+    auto* window = main.findChild<QWidget*>("ImportEleves");
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisibleTo(&main));
+    auto* path = window->findChild<QLineEdit*>("Text1");
+    auto* plan = window->findChild<QPlainTextEdit*>("Text2");
+    auto* removeAbsent = window->findChild<QCheckBox*>("Check1");
+    auto* import = window->findChild<QPushButton*>("Commande3");
     path->setText(writeSeptemberFile());
     QTest::keyClick(path, Qt::Key_Return);
     removeAbsent->setChecked(true);
