@@ -127,7 +127,8 @@ ImportPlan planImport(const PupilFile& file, const CurrentSchool& current) {
         good.push_back(&row);
     }
 
-    // The lines of each name, and the pupils of each name, the lowest number first.
+    // The lines of each name, and the pupils of each name (their numbers in
+    // order, as the report lists them).
     std::map<QString, std::vector<const PupilRow*>> rowsNamed;
     std::vector<QString> nameOrder;
     for (const PupilRow* row : good) {

@@ -53,7 +53,9 @@ struct ClassChange {
 struct StayingPupil {
     Pupil before;
     Pupil after;
-    bool moves() const { return before.classNumber != after.classNumber; }
+    bool moves() const {
+        return before.classNumber.compare(after.classNumber, Qt::CaseInsensitive) != 0;
+    }
 };
 
 struct AbsentPupil {
