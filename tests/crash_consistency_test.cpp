@@ -416,4 +416,88 @@ TEST(CrashConsistency, RepairKilledAtAnyMoment) {
               << std::endl;
 }
 
+// The September file of the demo school: the first forty pupils leave, the
+// others move up a class, thirty arrive.
+QString writeSeptemberFile(const QString& pupilsFile, const QString& path) {
+    QString text = QStringLiteral("Nom;Prénom;Classe;Niveau\n");
+    Database db(pupilsFile, Database::Mode::ReadOnly);
+    auto pupils = db.prepare(QStringLiteral(
+        "SELECT nomenfant, \"prénomenfant\", classe, niveau FROM enfants ORDER BY matricule "
+        "LIMIT -1 OFFSET 40"));
+    while (pupils->step())
+        text += QStringLiteral("%1;%2;%3;%4\n")
+                    .arg(pupils->text(0), pupils->text(1))
+                    .arg(pupils->text(2).toInt() % 12 + 1, 2, 10, QLatin1Char('0'))
+                    .arg(pupils->text(3));
+    for (int i = 0; i < 30; ++i)
+        text += QStringLiteral("Arrivée%1;Élève;01;GS\n").arg(i);
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text.toUtf8());
+    return path;
+}
+
+// Imports of a September file killed at any moment: the pupils file is
+// then the old one or the new one, whole, and once it is the new one, the
+// copy of the old one is there.
+TEST(CrashConsistency, PupilImportKilledAtAnyMoment) {
+    constexpr int kImportKills = 30;
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    CrashRun files(dir.path() + QStringLiteral("/ECOLE"));
+    const QString pupils = dir.path() + QStringLiteral("/ECOLE/LEMAVORI/LEMAVORI.MDB");
+    const QString copy = files.data() + QStringLiteral("/MAV_09.BAK");
+    const QStringList import = {QStringLiteral("import"),
+                                writeSeptemberFile(pupils, dir.path() + "/rentree.csv")};
+    const QByteArray original = contents(pupils);
+    const QByteArray before = fingerprint(pupils);
+    const auto putBackOriginal = [&] {
+        for (const QString& gone : {pupils + QStringLiteral("-journal"), pupils, copy})
+            QFile::remove(gone);
+        QFile file(pupils);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(original);
+    };
+
+    const RunOutcome first = runSession(files.data(), 1, 0, 60000, "importing\n", import);
+    ASSERT_FALSE(first.killed);
+    ASSERT_EQ(first.exitCode, 0) << first.errors.toStdString();
+    const QByteArray after = fingerprint(pupils);
+    ASSERT_NE(after, before);
+    ASSERT_EQ(fingerprint(copy), before);
+
+    std::mt19937_64 random(20261209);
+    int kills = 0, untouched = 0, imported = 0, midTransaction = 0;
+    for (int run = 1; kills < kImportKills && run < 3 * kImportKills; ++run) {
+        putBackOriginal();
+        const int killAfter = int(random() % quint64(first.msAfterMark * 3 / 2 + 1));
+        const RunOutcome outcome =
+            runSession(files.data(), random(), 0, killAfter, "importing\n", import);
+        kills += outcome.killed;
+        midTransaction += QFileInfo(pupils + QStringLiteral("-journal")).size() > 0;
+        try {
+            // Opened for writing first, as the desk would: a transaction cut
+            // short is rolled back from its journal.
+            EXPECT_EQ(Database(pupils).integrityCheck(), "ok") << "run " << run;
+            const QByteArray now = fingerprint(pupils);
+            EXPECT_TRUE(now == before || now == after) << "run " << run << ": half an import";
+            untouched += now == before;
+            imported += now == after;
+            if (now == after) {
+                EXPECT_EQ(fingerprint(copy), before)
+                    << "run " << run << ": no copy of the old file";
+            }
+        } catch (const KarvelError& error) {
+            ADD_FAILURE() << "run " << run << ": " << error.what();
+        }
+        if (::testing::Test::HasFailure())
+            return;
+    }
+    EXPECT_EQ(kills, kImportKills);
+    std::cout << "imports killed: " << kills << " (" << midTransaction
+              << " in the middle of the transaction, " << untouched << " left the old pupils file, "
+              << imported << " the new one; an import takes " << first.msAfterMark << " ms)"
+              << std::endl;
+}
+
 } // namespace

@@ -103,6 +103,7 @@ TEST_F(MainWindowTest, MenuBarFollowsTheTable) {
         "  menugestionindex3 &Sons à chaque lecture (off)",
         "  menugestionindex4 -",
         "  menugestionindex5 Documents en &retard",
+        "  menugestionindex6 &Importer les élèves…",
         "menuéditionindex0 &Edition des Codes-Barres et Cartes",
         "  menuéditionindex1 Edition des &Codes-barres (off)",
         "  menuéditionindex2 -",

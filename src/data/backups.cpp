@@ -174,15 +174,10 @@ void RemoveLeftovers(const QString& dataFolder) {
     });
 }
 
-QStringList MakeBackups(DataContext& ctx) {
-    CloseDatabases(ctx);
-    RemoveLeftovers(ctx.dataFolder);
+namespace {
 
-    // One reading of the clock, so the names and the notes of one quit agree
-    // even at midnight.
-    const QDate today = ctx.clock.today();
-    const QString dd = today.toString(QStringLiteral("dd"));
-    const std::array<BackupSource, 3> sources = {{
+const std::array<BackupSource, 3>& backupSources() {
+    static const std::array<BackupSource, 3> sources = {{
         {kCatalogueFile,
          QStringLiteral("VOK_"),
          QStringLiteral(".BAK est une copie de sauvegarde de votre fichier de VOK."),
@@ -201,57 +196,109 @@ QStringList MakeBackups(DataContext& ctx) {
          false,
          {QStringLiteral("membres")}},
     }};
+    return sources;
+}
 
+// What became of one backup.
+struct OneBackup {
+    QString backup;                         // the day's name
+    bool made = false;                      // the copy took that name
+    std::optional<QString> kept;            // why the copy was refused, and what stays
+    std::optional<KarvelError> noteFailure; // the copy is made, its note is not
+};
+
+// Copies `sourcePath` to the day's backup of `source` in `dataFolder`, with
+// its note. Failures of the copy are thrown, naming the backup.
+OneBackup backUpOne(FileSystem& files, const BackupSource& source, const QString& sourcePath,
+                    const QString& dataFolder, const QDate& today) {
+    const QString dd = today.toString(QStringLiteral("dd"));
+    const QString base = dataFolder + QLatin1Char('/') + source.prefix + dd;
+    OneBackup result;
+    // Made under a name of this process and checked before it takes the
+    // day's name, so the day's backup stays whole until a better one is
+    // complete, whoever else is quitting.
+    result.backup = base + QStringLiteral(".BAK");
+    QString temporary;
+    std::optional<QString> refusal;
+    try {
+        refusal = copyChecked(source, sourcePath, result.backup, temporary);
+        if (!refusal) {
+            files.replace(temporary, result.backup);
+            result.made = true;
+        }
+    } catch (const KarvelError& error) {
+        if (!temporary.isEmpty())
+            QFile::remove(temporary);
+        throw toldOfBackup(error, temporary, result.backup);
+    }
+    if (!result.made && !temporary.isEmpty())
+        QFile::remove(temporary);
+    if (refusal)
+        result.kept = keptLine(*refusal, result.backup);
+    if (!result.made)
+        return result;
+    const QString note =
+        quotedLine(QStringLiteral("Le fichier ") + source.prefix + dd + source.firstLine) +
+        quotedLine(QStringLiteral("Cette copie a été créée automatiquement le ") +
+                   formatDate(today)) +
+        quotedLine(QStringLiteral("Pour la récupérer, renommez-la ") + source.fileName +
+                   QStringLiteral(" à la place du fichier ") + source.fileName +
+                   QStringLiteral(" existant..."));
+    try {
+        files.writeAtomically(base + QStringLiteral(".TXT"), note.toUtf8());
+    } catch (const KarvelError& error) {
+        result.noteFailure = error;
+    }
+    return result;
+}
+
+} // namespace
+
+QString BackUpPupilsFile(FileSystem& files, const QString& dataFolder, const QString& pupilsFolder,
+                         const QDate& today) {
+    const BackupSource& source = backupSources()[1];
+    const QString sourcePath = pathIn(pupilsFolder, source.fileName);
+    const OneBackup one = backUpOne(files, source, sourcePath, dataFolder, today);
+    if (one.kept)
+        throw KarvelError(ErrDatabaseEngine, *one.kept, one.backup);
+    if (one.noteFailure)
+        throw *one.noteFailure;
+    return one.backup;
+}
+
+QStringList MakeBackups(DataContext& ctx) {
+    CloseDatabases(ctx);
+    RemoveLeftovers(ctx.dataFolder);
+
+    // One reading of the clock, so the names and the notes of one quit agree
+    // even at midnight.
+    const QDate today = ctx.clock.today();
     QStringList copies;
     QStringList copiedSources;
     QStringList kept;
     std::optional<KarvelError> failure;
-    for (const BackupSource& source : sources) {
+    for (const BackupSource& source : backupSources()) {
         // The pupils file is saved from the folder in use, which may be the sibling LEMAVORI.
         const QString folder = source.inPupilsFolder ? ctx.pupilsFolder : ctx.dataFolder;
         const QString sourcePath = findEntry(folder, source.fileName);
-        const QString base = ctx.dataFolder + QLatin1Char('/') + source.prefix + dd;
         if (sourcePath.isEmpty())
             continue;
-        // Made under a name of this process and checked before it takes the
-        // day's name, so the day's backup stays whole until a better one is
-        // complete, whoever else is quitting.
-        const QString backup = base + QStringLiteral(".BAK");
-        QString temporary;
-        std::optional<QString> refusal;
-        bool made = false;
+        OneBackup one;
         try {
-            refusal = copyChecked(source, sourcePath, backup, temporary);
-            if (!refusal) {
-                ctx.files.replace(temporary, backup);
-                made = true;
-            }
+            one = backUpOne(ctx.files, source, sourcePath, ctx.dataFolder, today);
         } catch (const KarvelError& error) {
-            if (!failure)
-                failure = toldOfBackup(error, temporary, backup);
-        }
-        if (!made && !temporary.isEmpty())
-            QFile::remove(temporary);
-        if (refusal)
-            kept << keptLine(*refusal, backup);
-        if (!made)
-            continue; // a copy that fails leaves the others to be made
-        copies << backup;
-        copiedSources << source.fileName;
-        const QString note =
-            quotedLine(QStringLiteral("Le fichier ") + source.prefix + dd + source.firstLine) +
-            quotedLine(QStringLiteral("Cette copie a été créée automatiquement le ") +
-                       formatDate(today)) +
-            quotedLine(QStringLiteral("Pour la récupérer, renommez-la ") + source.fileName +
-                       QStringLiteral(" à la place du fichier ") + source.fileName +
-                       QStringLiteral(" existant..."));
-        try {
-            ctx.files.writeAtomically(base + QStringLiteral(".TXT"), note.toUtf8());
-        } catch (const KarvelError& error) {
-            // The copy is made; only its note is missing.
             if (!failure)
                 failure = error;
         }
+        if (one.kept)
+            kept << *one.kept;
+        if (!one.made)
+            continue; // a copy that fails leaves the others to be made
+        copies << one.backup;
+        copiedSources << source.fileName;
+        // The copy is made; only its note may be missing.
+        if (one.noteFailure && !failure)
+            failure = one.noteFailure;
     }
 
     if (ctx.BackupNotice.compare(QLatin1String("on"), Qt::CaseInsensitive) == 0 &&

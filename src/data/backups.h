@@ -2,12 +2,14 @@
 // The automatic backups made when the user quits: the three database files
 // copied to day-of-month backups in the data folder, each with a note.
 
+#include <QDate>
 #include <QString>
 #include <QStringList>
 
 namespace karvel {
 
 struct DataContext;
+class FileSystem;
 
 // Closes every data link, in the order the backups need; a link that is not
 // open is skipped without a word.
@@ -24,6 +26,14 @@ void CloseDatabases(DataContext& ctx);
 // with the standard error message, naming the backup. Returns the full
 // names of the copies made.
 QStringList MakeBackups(DataContext& ctx);
+
+// Copies LEMAVORI.MDB of `pupilsFolder` to the day's MAV_dd.BAK of the data
+// folder, with its note, exactly as the quit does: what is about to change
+// the whole pupils file keeps the file as it was. A copy refused by the
+// checks of MakeBackups, or that fails, is thrown as a KarvelError naming
+// the backup. Returns the full name of the copy.
+QString BackUpPupilsFile(FileSystem& files, const QString& dataFolder, const QString& pupilsFolder,
+                         const QDate& today);
 
 // Removes from the data folder the temporary files of backups, notes and
 // settings that a killed run left, once their writer is gone.

@@ -8,6 +8,7 @@
 #include "platform/centre_window.h"
 #include "platform/qt_sounds.h"
 #include "printing/printing_windows.h"
+#include "school_year/import_pupils_window.h"
 
 #include <QCloseEvent>
 #include <QMdiArea>
@@ -112,6 +113,13 @@ void MainWindow::buildMenus() {
     connect(addEntry(gestion, QStringLiteral("menugestionindex5"),
                      QStringLiteral("Documents en &retard")),
             &QAction::triggered, this, &MainWindow::showOverdueList);
+    connect(addEntry(gestion, QStringLiteral("menugestionindex6"),
+                     QStringLiteral("&Importer les élèves…")),
+            &QAction::triggered, this, [this] {
+                if (!importEleves_)
+                    importEleves_ = new school_year::ImportPupilsWindow(ctx_, this);
+                bringUp(*importEleves_);
+            });
 
     QMenu* edition = addMenu(bar, QStringLiteral("menuéditionindex0"),
                              QStringLiteral("&Edition des Codes-Barres et Cartes"));

@@ -27,6 +27,9 @@ class OverdueWindow;
 class PrintingWindows;
 class QtSounds;
 class RecordFormWindow;
+namespace school_year {
+class ImportPupilsWindow;
+}
 
 class MainWindow : public QMainWindow, public WindowFrame {
     Q_OBJECT
@@ -81,6 +84,8 @@ class MainWindow : public QMainWindow, public WindowFrame {
     RecordFormWindow* membersForm_ = nullptr;
     // "Documents en retard", made when first asked for.
     std::unique_ptr<OverdueWindow> overdue_;
+    // Made when first asked for.
+    school_year::ImportPupilsWindow* importEleves_ = nullptr;
     bool loanDeskOpened_ = false;
     // The orientation last set through the menu, which the check marks show.
     std::optional<Orientation> chosenOrientation_;

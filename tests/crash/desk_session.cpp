@@ -3,11 +3,12 @@
 // marks, then the backups of quitting. The crash test kills it at random
 // moments and starts it again on what it left.
 //
-// crash_desk_session DATA_FOLDER SEED VISITS DAY [repair]
+// crash_desk_session DATA_FOLDER SEED VISITS DAY [repair | import FILE]
 //   DAY (yyyy-mm-dd) is the clock's date, so the journal is one known file.
 //   With "repair", start-up finds a damaged file and the repair offered is
 //   accepted; the session prints "repairing" before it starts, "repaired"
-//   at its end.
+//   at its end. With "import", the pupil file FILE is imported, bad lines
+//   skipped and absent pupils removed, between "importing" and "imported".
 // Prints "ready" once started, one "v" per visit done and "backups" when
 // the quit backups begin; every standard error message goes to stderr, and
 // the exit code is then 3.
@@ -23,6 +24,7 @@
 #include "fixed_clock.h"
 #include "platform/sqlite_db.h"
 #include "recording_printer.h"
+#include "school_year/pupil_import.h"
 #include "scripted_dialogs.h"
 #include "shell/startup.h"
 
@@ -130,11 +132,24 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     const bool repair = args.size() == 6 && args[5] == QLatin1String("repair");
-    if (args.size() != 5 && !repair) {
-        std::cerr << "usage: crash_desk_session DATA_FOLDER SEED VISITS DAY [repair]" << std::endl;
+    const bool import = args.size() == 7 && args[5] == QLatin1String("import");
+    if (args.size() != 5 && !repair && !import) {
+        std::cerr << "usage: crash_desk_session DATA_FOLDER SEED VISITS DAY [repair | import FILE]"
+                  << std::endl;
         return 2;
     }
     const QDate day = QDate::fromString(args[4], Qt::ISODate);
+    if (import) {
+        const Folders found = resolveFolders(args[1]);
+        const school_year::SchoolFolders folders{found.data, found.pupils};
+        const school_year::PupilFile file = school_year::readPupilFile(args[6]);
+        FileSystem files;
+        std::cout << "importing" << std::endl;
+        school_year::applyPupilImport(files, day, folders, file, {true, true},
+                                      school_year::preparePupilImport(folders, file));
+        std::cout << "imported" << std::endl;
+        return 0;
+    }
 
     ScriptedDialogs dialogs;
     FixedClock clock(QDateTime(day, QTime(10, 30)));

@@ -24,17 +24,18 @@ trap 'rm -rf "$stage"' EXIT
 cmake --install "$build" --prefix "$stage/usr" >/dev/null
 
 installed=(
-  bin/karvel bin/karvel-demo bin/karvel-convert
+  bin/karvel bin/karvel-demo bin/karvel-convert bin/karvel-import
   share/karvel/helpkv.rtf share/karvel/karvel.rtf
   share/applications/karvel.desktop
   share/icons/hicolor/scalable/apps/karvel.svg
   share/metainfo/org.karvel.KarVel.metainfo.xml
   share/man/man1/karvel.1 share/man/man1/karvel-demo.1 share/man/man1/karvel-convert.1
+  share/man/man1/karvel-import.1
 )
 for f in "${installed[@]}"; do
   [ -s "$stage/usr/$f" ] || fail "$f n'est pas installé"
 done
-for p in karvel karvel-demo karvel-convert; do
+for p in karvel karvel-demo karvel-convert karvel-import; do
   [ -x "$stage/usr/bin/$p" ] || fail "bin/$p n'est pas exécutable"
 done
 
@@ -67,7 +68,7 @@ fi
 
 # Manual pages: no groff warning, the French text decoded, the version filled in.
 if have groff; then
-  for p in karvel karvel-demo karvel-convert; do
+  for p in karvel karvel-demo karvel-convert karvel-import; do
     page=$stage/usr/share/man/man1/$p.1
     text=$(groff -k -man -Tutf8 -ww "$page" 2>"$stage/groff.err") || fail "groff $p.1"
     [ ! -s "$stage/groff.err" ] || fail "groff $p.1 : $(cat "$stage/groff.err")"
@@ -76,7 +77,7 @@ if have groff; then
   done
 fi
 if have man; then
-  for p in karvel karvel-demo karvel-convert; do
+  for p in karvel karvel-demo karvel-convert karvel-import; do
     MANWIDTH=80 man --warnings -l "$stage/usr/share/man/man1/$p.1" >/dev/null 2>"$stage/man.err" ||
       fail "man -l $p.1"
     [ ! -s "$stage/man.err" ] || fail "man -l $p.1 : $(cat "$stage/man.err")"

@@ -1,0 +1,113 @@
+#include "school_year/import_pupils_window.h"
+
+#include "common/text.h"
+#include "data/error_report.h"
+#include "desk/app_context.h"
+#include "school_year/import_question.h"
+#include "school_year/pupil_import.h"
+
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace karvel::school_year {
+
+ImportPupilsWindow::ImportPupilsWindow(AppContext& ctx, QWidget* parent)
+    : QWidget(parent), ctx_(ctx) {
+    setObjectName(QStringLiteral("ImportEleves"));
+    setWindowTitle(QStringLiteral("KarVel - Importer les élèves d'une année scolaire"));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(
+        QStringLiteral(
+            "Fichier des élèves (CSV, ou tableau .ods ou .xlsx) : une ligne d'en-tête nommant les colonnes nom, prénom, classe, niveau, cycle, enseignant."),
+        this));
+
+    auto* fileLine = new QHBoxLayout;
+    Text1 = new QLineEdit(this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Commande1 = new QPushButton(QStringLiteral("&Choisir le fichier…"), this);
+    Commande1->setObjectName(QStringLiteral("Commande1"));
+    Commande2 = new QPushButton(QStringLiteral("&Lire le fichier"), this);
+    Commande2->setObjectName(QStringLiteral("Commande2"));
+    fileLine->addWidget(Text1, 1);
+    fileLine->addWidget(Commande1);
+    fileLine->addWidget(Commande2);
+    layout->addLayout(fileLine);
+
+    Text2 = new QPlainTextEdit(this);
+    Text2->setObjectName(QStringLiteral("Text2"));
+    Text2->setReadOnly(true);
+    layout->addWidget(Text2, 1);
+
+    Check1 = new QCheckBox(QStringLiteral("Retirer les élèves absents du fichier"), this);
+    Check1->setObjectName(QStringLiteral("Check1"));
+    Check1->setToolTip(
+        QStringLiteral("Les élèves qui ont encore des documents en prêt sont toujours gardés"));
+    layout->addWidget(Check1);
+
+    auto* buttons = new QHBoxLayout;
+    Commande3 = new QPushButton(QStringLiteral("&Importer"), this);
+    Commande3->setObjectName(QStringLiteral("Commande3"));
+    Commande3->setEnabled(false);
+    auto* close = new QPushButton(QStringLiteral("&Fermer"), this);
+    close->setObjectName(QStringLiteral("Commande4"));
+    buttons->addStretch(1);
+    buttons->addWidget(Commande3);
+    buttons->addWidget(close);
+    layout->addLayout(buttons);
+    resize(640, 420);
+
+    connect(Commande1, &QPushButton::clicked, this, &ImportPupilsWindow::chooseFile);
+    connect(Commande2, &QPushButton::clicked, this, &ImportPupilsWindow::readFile);
+    connect(Text1, &QLineEdit::returnPressed, this, &ImportPupilsWindow::readFile);
+    connect(Commande3, &QPushButton::clicked, this, &ImportPupilsWindow::import);
+    connect(Check1, &QCheckBox::toggled, this, &ImportPupilsWindow::showPlan);
+    connect(close, &QPushButton::clicked, this, &QWidget::close);
+}
+
+void ImportPupilsWindow::chooseFile() {
+    const QString path = QFileDialog::getOpenFileName(
+        this, QStringLiteral("Fichier des élèves"), ctx_.dataFolder,
+        QStringLiteral("Tableaux (*.csv *.txt *.ods *.xlsx *.xls);;Tous les fichiers (*)"));
+    if (path.isEmpty())
+        return;
+    Text1->setText(path);
+    readFile();
+}
+
+void ImportPupilsWindow::readFile() {
+    file_.reset();
+    plan_.reset();
+    try {
+        PupilFile file = readPupilFile(Text1->text().trimmed());
+        if (file.refusal.isEmpty()) {
+            plan_ = preparePupilImport({ctx_.dataFolder, ctx_.pupilsFolder}, file);
+            file_ = std::move(file);
+        } else {
+            ctx_.dialogs.message(Icon::Exclamation, kProgramCaption, file.refusal);
+        }
+    } catch (const KarvelError& error) {
+        ShowStandardError(ctx_, error);
+    }
+    showPlan();
+}
+
+void ImportPupilsWindow::showPlan() {
+    Text2->setPlainText(plan_ ? describePlan(*plan_, {Check1->isChecked(), !plan_->badRows.empty()})
+                              : QString());
+    Commande3->setEnabled(bool(plan_));
+}
+
+void ImportPupilsWindow::import() {
+    if (!file_ || !plan_)
+        return;
+    if (AskAndImportPupils(ctx_, *file_, *plan_, Check1->isChecked()))
+        readFile(); // what is left to import: nothing, once the file is in
+}
+
+} // namespace karvel::school_year
