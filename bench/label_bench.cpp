@@ -32,16 +32,16 @@ Figures run(const QString& file, bool merged) {
     PdfPrinter pdf(dialogs, files, clock, [&] { return PdfTarget{file, false}; });
     pdf.setMergedRuns(merged);
     AppContext ctx(dialogs, clock, files, pdf);
-    ctx.layout.Text7 = QStringLiteral("4");
-    ctx.layout.Text9 = QStringLiteral("6");
-    ctx.layout.Text8 = QStringLiteral("12");
+    ctx.layout.amplitude = QStringLiteral("4");
+    ctx.layout.columns = QStringLiteral("6");
+    ctx.layout.rows = QStringLiteral("12");
     // Six columns at amplitude 4 run past the sheet's edge: without a Yes to
     // the layout question nothing prints and nothing is measured.
     dialogs.answers = {AnswerYes};
     LabelSheetRequest request;
     request.kind = LabelKind::Documents;
-    request.Text1 = QStringLiteral("1");
-    request.Text2 = QString::number(kSheets * 72);
+    request.seriesStart = QStringLiteral("1");
+    request.seriesEnd = QString::number(kSheets * 72);
     QElapsedTimer timer;
     timer.start();
     PrintLabelSheets(ctx, request, [](int) {});

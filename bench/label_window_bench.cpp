@@ -31,9 +31,9 @@ double seconds(const QString& file, bool throughWindow) {
     FileSystem files;
     PdfPrinter pdf(dialogs, files, clock, [&] { return PdfTarget{file, false}; });
     AppContext ctx(dialogs, clock, files, pdf);
-    ctx.layout.Text7 = QStringLiteral("4");
-    ctx.layout.Text9 = QStringLiteral("6");
-    ctx.layout.Text8 = QStringLiteral("12");
+    ctx.layout.amplitude = QStringLiteral("4");
+    ctx.layout.columns = QStringLiteral("6");
+    ctx.layout.rows = QStringLiteral("12");
     // Six columns at amplitude 4 run past the sheet's edge: without a Yes to
     // the layout question nothing prints and nothing is measured.
     dialogs.answers = {AnswerYes};

@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
     FileSystem files;
     RecordingPrinter printer;
     AppContext ctx(dialogs, clock, files, printer);
-    DocumentView& view = ctx.views.Fichedocument;
+    DocumentView& view = ctx.views.documentsView;
     view.bind(catalogue);
     std::vector<double> throughView = timeLookups([&](const QString& number) {
         view.query(Queries::documentByNumber(number));

@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
     // A sheet of the loan list, as full as a class's page.
     DeskState desk;
     for (int i = 0; i < 40; ++i)
-        desk.List1 << QStringLiteral("%1 - Un document").arg(i, 5, 10, QLatin1Char('0'));
+        desk.handledDocuments << QStringLiteral("%1 - Un document").arg(i, 5, 10, QLatin1Char('0'));
     const double loanListSheet = bench::millisecondsOf([&] { PrintLoanList(ctx, desk); });
 
     const QString size = QStringLiteral(", %1 documents, %2 late").arg(documents).arg(lines);

@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
     ctx.loanLimits = {QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("15")};
     DeskState desk;
     const auto read = [&](const QString& reading) {
-        desk.Text1 = reading;
+        desk.reading = reading;
         InterpretReading(ctx, desk);
     };
     std::vector<double> readings;

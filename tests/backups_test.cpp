@@ -48,11 +48,11 @@ class BackupsTest : public ::testing::Test {
 };
 
 TEST_F(BackupsTest, CopiesAndNotesOfTheDay) {
-    t.ctx.views.Fichedocument.bind(school.catalogue());
-    t.ctx.views.Fichedocument.query(Queries::allDocuments());
+    t.ctx.views.documentsView.bind(school.catalogue());
+    t.ctx.views.documentsView.query(Queries::allDocuments());
     const QStringList copies = MakeBackups(t.ctx);
     EXPECT_EQ(copies.size(), 3);
-    EXPECT_FALSE(t.ctx.views.Fichedocument.isOpen()) << "every link is closed first";
+    EXPECT_FALSE(t.ctx.views.documentsView.isOpen()) << "every link is closed first";
     EXPECT_TRUE(t.dialogs.shown.empty()) << "no notice without LAVOK.INI's switch";
 
     EXPECT_EQ(contents(inData("VOK_03.TXT")),

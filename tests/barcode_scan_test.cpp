@@ -54,9 +54,9 @@ struct Scan : ::testing::Test {
     void labels(const QString& name, const QString& amplitude, const QString& columns,
                 const QString& rows, const QString& list) {
         file = dir.path() + "/" + name + ".pdf";
-        ctx.layout.Text7 = amplitude;
-        ctx.layout.Text9 = columns;
-        ctx.layout.Text8 = rows;
+        ctx.layout.amplitude = amplitude;
+        ctx.layout.columns = columns;
+        ctx.layout.rows = rows;
         // A layout the question warns about is printed all the same.
         t.dialogs.answers = {AnswerYes};
         PrintLabelSheets(ctx, {LabelKind::Documents, NumberChoice::List, {}, {}, list}, [](int) {});

@@ -72,7 +72,7 @@ struct BorrowerCards : ::testing::Test {
     BorrowerCards() {
         t.ctx.dataFolder = school.data();
         t.ctx.pupilsFolder = school.pupils();
-        t.ctx.views.inscription.bind(school.members());
+        t.ctx.views.membersView.bind(school.members());
         SchoolFolder::insert(
             school.pupilsFile(), "enfants",
             {{{"matricule", "00018"}, {"nomenfant", "MARTIN"}, {"prénomenfant", "Léa"}},
@@ -150,14 +150,14 @@ TEST_F(BorrowerCards, UntickedMakesNoQuery) {
     // With the pupils folder gone any query would fail and say so.
     t.ctx.pupilsFolder = school.root() + "/AILLEURS";
     CardRequest request = series("17", "32");
-    request.Check1 = false;
+    request.lookUpNames = false;
     print(request);
     const std::vector<Card> c = cards();
     ASSERT_EQ(c.size(), 16u);
     for (const Card& card : c)
         EXPECT_EQ(card.name, "NOM :");
     EXPECT_EQ(messages().size(), 1u);
-    EXPECT_TRUE(t.ctx.views.feuilleenfant.path().isEmpty());
+    EXPECT_TRUE(t.ctx.views.pupilsView.path().isEmpty());
 }
 
 TEST_F(BorrowerCards, FailedLookupIsReportedOnceAndCardsStillPrint) {
@@ -188,8 +188,8 @@ TEST_F(BorrowerCards, CountQuestionNamesTheLayout) {
     EXPECT_EQ(t.printer.jobs().back().sheets, 1);
 
     t.dialogs.shown.clear();
-    t.ctx.layout.Text8 = "3";
-    t.ctx.layout.Text9 = "3";
+    t.ctx.layout.rows = "3";
+    t.ctx.layout.columns = "3";
     t.dialogs.answers = {AnswerYes, AnswerYes};
     print(series("1", "10"));
     EXPECT_TRUE(messages().at(0).startsWith(
@@ -222,7 +222,7 @@ TEST_F(BorrowerCards, Refusals) {
 
     // The layout is refused with the label sheets' first line.
     t.dialogs.shown.clear();
-    t.ctx.layout.Text7 = "1";
+    t.ctx.layout.amplitude = "1";
     print(series("1", "16"));
     EXPECT_EQ(messages(), QStringList{"L'édition des codes-barres est impossible!\nL'amplitude "
                                       "souhaitée est incorrecte - La valeur doit être comprise "
@@ -235,7 +235,7 @@ TEST_F(BorrowerCards, NoKindChecksTheLayoutAndPrintsNothing) {
     EXPECT_TRUE(t.printer.jobs().empty());
     EXPECT_EQ(t.printer.unit(), PrinterUnit::Pixels);
 
-    t.ctx.layout.Text9 = "9";
+    t.ctx.layout.columns = "9";
     print({std::nullopt, NumberChoice::Series, "1", "16", QString(), true});
     EXPECT_EQ(messages().size(), 1u);
 }

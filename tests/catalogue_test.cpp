@@ -94,7 +94,7 @@ TEST_F(CatalogueTest, NewRecordsTakeNumbersNoDeskHasGivenAndCanBorrowAtOnce) {
 
     // The desk lends the new document to the new member at once.
     read({"EXT-00043", "DOC-00124"});
-    EXPECT_EQ(desk.Label9, "Guy Maupassant");
+    EXPECT_EQ(desk.borrowerName, "Guy Maupassant");
     EXPECT_EQ(doc("00124", "emprunté"), "O");
     EXPECT_EQ(doc("00124", "emprunteur"), "00043");
     EXPECT_EQ(doc("00124", "cumul"), "001");

@@ -48,8 +48,8 @@ struct CupsPrint : ::testing::Test {
         std::unique_ptr<PrinterSurface> printer =
             makeDefaultPrinter(t.dialogs, t.files, t.clock, [this] { return dir.path(); });
         AppContext ctx{t.dialogs, t.clock, t.files, *printer};
-        ctx.layout.Text9 = "2";
-        ctx.layout.Text8 = "8";
+        ctx.layout.columns = "2";
+        ctx.layout.rows = "8";
         QStringList numbers;
         for (int i = 1; i <= 16; ++i)
             numbers << QString::number(i);

@@ -4,10 +4,10 @@
 // message boxes, real files; only the person is scripted.
 
 #include "desk/desk_state.h"
-#include "fixed_clock.h"
 #include "desk/interpreter.h"
 #include "desk/loan_desk_window.h"
 #include "desk/stocktaking.h"
+#include "fixed_clock.h"
 #include "platform/qt_dialogs.h"
 #include "platform/reading_rhythm.h"
 #include "recording_sounds.h"
@@ -434,7 +434,7 @@ TEST_F(DeskInUseTest, ALongSessionEndsAsIfEachReadingCameAfterTheAnswers) {
     one.ctx.loanLimits = ctx.loanLimits;
     DeskState calm;
     for (const QString& reading : readings) {
-        calm.Text1 = reading;
+        calm.reading = reading;
         InterpretReading(one.ctx, calm);
     }
 
@@ -447,7 +447,7 @@ TEST_F(DeskInUseTest, ALongSessionEndsAsIfEachReadingCameAfterTheAnswers) {
                 << number.toStdString() << ' ' << field;
     }
     EXPECT_EQ(journal(school), journal(reference));
-    EXPECT_EQ(listed(), calm.List1);
+    EXPECT_EQ(listed(), calm.handledDocuments);
     EXPECT_EQ(session.typedToNowhere, 0);
     EXPECT_GT(session.typedWhileABoxWasOpen, 10) << "the session tried what it means to";
     // The figures of the run, kept by the test log.

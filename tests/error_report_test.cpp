@@ -89,7 +89,7 @@ TEST(Repair, RecoversIntactTablesAndKeepsTheDamagedOriginal) {
 
     // Reading the damaged table fails with the number of a damaged database.
     TestContext t;
-    RecordView& view = t.ctx.views.Donnée6;
+    RecordView& view = t.ctx.views.externalGroupsLink;
     view.bind(path);
     view.setRecordSource(Queries::table("extérieurs"));
     try {

@@ -177,7 +177,7 @@ class Faults : public ::testing::Test {
         place(t.ctx);
         LoadSettings(t.ctx);
         // No loan waits on the limit question here.
-        t.ctx.loanLimits.Texte1 = t.ctx.loanLimits.Texte2 = QStringLiteral("0");
+        t.ctx.loanLimits.pupilLimit = t.ctx.loanLimits.memberLimit = QStringLiteral("0");
     }
     void TearDown() override { RecordProperty("faults_injected", injected); }
 
@@ -199,7 +199,7 @@ class Faults : public ::testing::Test {
 
     void read(AppContext& ctx, std::initializer_list<QString> readings) {
         for (const QString& reading : readings) {
-            desk.Text1 = reading;
+            desk.reading = reading;
             InterpretReading(ctx, desk);
         }
     }
@@ -279,9 +279,9 @@ TEST_F(Faults, ReadOnlyDataFolderKeepsJournalSettingsAndBackups) {
     EXPECT_EQ(doc(docs[1], "emprunté"), "O");
     EXPECT_EQ(doc(docs[1], "emprunteur"), "00002");
     EXPECT_EQ(doc(docs[0], "emprunté"), "N");
-    EXPECT_TRUE(desk.Text1.isEmpty()) << "the next scan can follow";
+    EXPECT_TRUE(desk.reading.isEmpty()) << "the next scan can follow";
 
-    ctx.layout.Text1 = "12";
+    ctx.layout.topMargin = "12";
     EXPECT_FALSE(SaveSettings(ctx));
     EXPECT_EQ(texts(), QStringList({failure}));
 
@@ -309,7 +309,7 @@ TEST_F(Faults, DataFolderTheUserCannotWriteTo) {
         const AsOrdinaryUser user;
         ++injected;
         EXPECT_TRUE(MakeBackups(t.ctx).isEmpty());
-        t.ctx.layout.Text1 = "12";
+        t.ctx.layout.topMargin = "12";
         EXPECT_FALSE(SaveSettings(t.ctx));
         // A database its user may not read is not "opened by another program".
         const QFile::Permissions own = QFileInfo(members()).permissions();
@@ -389,7 +389,7 @@ TEST_F(Faults, FolderInTheWayOfAFileToWrite) {
                                      "nommé ou périphérique) : KarVel ne s'en sert pas.");
     };
 
-    t.ctx.layout.Text2 = "15";
+    t.ctx.layout.bottomMargin = "15";
     EXPECT_FALSE(SaveSettings(t.ctx));
     EXPECT_EQ(texts(), QStringList({refused(kSettingsFile)}));
     EXPECT_TRUE(QFileInfo(inData(kSettingsFile)).isDir()) << "the folder is left as it is";
@@ -442,7 +442,7 @@ TEST_F(Faults, LinksAndPipesInPlaceOfFiles) {
     ASSERT_TRUE(QFile::remove(inData(kSettingsFile)));
     ASSERT_TRUE(QFile::link(target, inData(kSettingsFile)));
     ++injected;
-    t.ctx.layout.Text2 = "15";
+    t.ctx.layout.bottomMargin = "15";
     EXPECT_FALSE(SaveSettings(t.ctx));
     EXPECT_EQ(texts(), QStringList({refused(kSettingsFile)}));
     EXPECT_EQ(contents(target), "à garder\r\n");
@@ -469,7 +469,7 @@ TEST_F(Faults, DiskFullWhileWritingTheJournalAndTheSettings) {
         read(ctx, {"DOC-" + docs[1]});
         EXPECT_EQ(texts(), QStringList({full}));
         EXPECT_EQ(doc(docs[1], "emprunteur"), "00004") << "the loan stays recorded";
-        ctx.layout.Text5 = "148";
+        ctx.layout.sheetWidth = "148";
         EXPECT_FALSE(SaveSettings(ctx));
         EXPECT_EQ(texts(), QStringList({full}));
     }
@@ -482,7 +482,7 @@ TEST_F(Faults, DiskFullWhileWritingTheJournalAndTheSettings) {
         read(ctx, {"DOC-" + docs[2]});
         EXPECT_EQ(texts(), QStringList({full}));
         EXPECT_EQ(doc(docs[2], "emprunteur"), "00004");
-        ctx.layout.Text5 = "148";
+        ctx.layout.sheetWidth = "148";
         EXPECT_FALSE(SaveSettings(ctx));
         EXPECT_EQ(texts(), QStringList({full}));
     }
@@ -532,7 +532,7 @@ TEST_F(Faults, FilesLockedByAnotherProgramLongerThanTheWait) {
         read(t.ctx, {"DOC-" + docs[0]});
         std::cout << "locked catalogue answered after " << timer.elapsed() << " ms" << std::endl;
         EXPECT_EQ(texts(), QStringList({locked}));
-        EXPECT_EQ(desk.Text1, "DOC-" + docs[0]) << "the reading stays to be tried again";
+        EXPECT_EQ(desk.reading, "DOC-" + docs[0]) << "the reading stays to be tried again";
     }
     EXPECT_EQ(doc(docs[0], "emprunté"), "N");
     EXPECT_EQ(contents(journal()), "<absent>");
@@ -559,7 +559,7 @@ TEST_F(Faults, FilesLockedByAnotherProgramLongerThanTheWait) {
               memberBefore)
         << "the member's last loan is not a loan that was not made";
     EXPECT_EQ(contents(journal()), journalBefore);
-    EXPECT_TRUE(desk.List1.isEmpty());
+    EXPECT_TRUE(desk.handledDocuments.isEmpty());
     InterpretReading(t.ctx, desk);
     EXPECT_TRUE(texts().isEmpty());
     EXPECT_EQ(doc(docs[1], "emprunteur"), member);
@@ -577,7 +577,7 @@ TEST_F(Faults, FilesLockedByAnotherProgramLongerThanTheWait) {
         EXPECT_EQ(texts(), QStringList({locked}));
     }
     EXPECT_EQ(doc(docs[2], "emprunteur"), member);
-    EXPECT_EQ(desk.List1.size(), 2);
+    EXPECT_EQ(desk.handledDocuments.size(), 2);
     EXPECT_TRUE(contents(journal()).contains("\"Document : " + docs[2].toUtf8() + " - "));
     EXPECT_EQ(SchoolFolder::value(members(), "membres", "matricule", member, "datedernieremprunt"),
               "01/03/2026");
@@ -751,7 +751,7 @@ TEST_F(Faults, CatalogueDamagedBeforeStartUpIsRepaired) {
     EXPECT_EQ(start.dialogs.shown[0].text, "Certains fichiers sont endommagés ou corrompus !!!\n"
                                            "(...suite à une opération d'écriture incomplète...)");
     EXPECT_EQ(start.dialogs.shown[1].text, "Voulez-vous que «La V.O.K.» essaie de les réparer ?");
-    EXPECT_EQ(start.ctx.loanLimits.Texte1, "2") << "start-up went on to the settings";
+    EXPECT_EQ(start.ctx.loanLimits.pupilLimit, "2") << "start-up went on to the settings";
 
     EXPECT_EQ(contents(catalogue() + ".endommagé"), damaged) << "the original is kept";
     {
@@ -768,10 +768,10 @@ TEST_F(Faults, CatalogueDamagedBeforeStartUpIsRepaired) {
     const QStringList docs = lendable(1);
     desk = DeskState();
     for (const char* reading : {"EMPRUNT", "ECO-00006"}) {
-        desk.Text1 = reading;
+        desk.reading = reading;
         InterpretReading(start.ctx, desk);
     }
-    desk.Text1 = "DOC-" + docs[0];
+    desk.reading = "DOC-" + docs[0];
     InterpretReading(start.ctx, desk);
     EXPECT_EQ(start.dialogs.shown.size(), 3u);
     EXPECT_EQ(doc(docs[0], "emprunteur"), "00006");

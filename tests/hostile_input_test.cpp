@@ -331,11 +331,11 @@ TEST(HostileInput, LegacyByteWithoutACharacterDoesNotGarbleTheRewrittenFile) {
                               "\"4\xe9\"\r\n\"2\x81\"\r\n\"8\"\r\n";
     t.files.writeAtomically(school.data() + "/KARVEL.INI", legacy);
     ASSERT_TRUE(LoadSettings(t.ctx));
-    EXPECT_EQ(t.ctx.layout.Text7, "4é");
-    EXPECT_EQ(t.ctx.layout.Text9, "2\uFFFD");
+    EXPECT_EQ(t.ctx.layout.amplitude, "4é");
+    EXPECT_EQ(t.ctx.layout.columns, "2\uFFFD");
     ASSERT_TRUE(SaveSettings(t.ctx));
-    EXPECT_EQ(t.ctx.layout.Text7, "4é");
-    EXPECT_EQ(t.ctx.layout.Text9, "2\uFFFD");
+    EXPECT_EQ(t.ctx.layout.amplitude, "4é");
+    EXPECT_EQ(t.ctx.layout.columns, "2\uFFFD");
     EXPECT_TRUE(t.dialogs.shown.empty());
 }
 

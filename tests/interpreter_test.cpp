@@ -18,37 +18,37 @@ using InterpreterTest = LoanDeskTest;
 
 TEST_F(InterpreterTest, CommandsAndBorrowersByTheirFirstLetters) {
     read({"r"});
-    EXPECT_EQ(desk.Text2, "RESTITUTION");
-    EXPECT_EQ(desk.Label4, "Restitution de documents");
+    EXPECT_EQ(desk.actionWord, "RESTITUTION");
+    EXPECT_EQ(desk.actionCaption, "Restitution de documents");
     EXPECT_EQ(t.ctx.desk.CurrentAction, "Restitution d'un document");
 
     read({"eco-00042"});
-    EXPECT_EQ(desk.Text3, "eco-00042");
-    EXPECT_EQ(desk.Label5, "école");
-    EXPECT_EQ(desk.Label6, "00042");
-    EXPECT_EQ(desk.Label9, "Léa Martin");
+    EXPECT_EQ(desk.borrowerReading, "eco-00042");
+    EXPECT_EQ(desk.borrowerKind, "école");
+    EXPECT_EQ(desk.borrowerNumber, "00042");
+    EXPECT_EQ(desk.borrowerName, "Léa Martin");
     EXPECT_EQ(t.ctx.desk.BorrowerCategory, "école");
 
     read({"e"});
-    EXPECT_EQ(desk.Text2, "EMPRUNT");
-    EXPECT_EQ(desk.Label4, "Emprunt de documents");
+    EXPECT_EQ(desk.actionWord, "EMPRUNT");
+    EXPECT_EQ(desk.actionCaption, "Emprunt de documents");
     EXPECT_EQ(t.ctx.desk.CurrentAction, "Emprunt d'un document");
-    EXPECT_EQ(desk.Label9, "Léa Martin") << "a command word keeps the borrower";
+    EXPECT_EQ(desk.borrowerName, "Léa Martin") << "a command word keeps the borrower";
 
     read({"E-00012"});
     EXPECT_EQ(doc("00012", "emprunteur"), "00042") << "E- starts a document, not a command";
-    EXPECT_EQ(desk.List1, QStringList({"00012 - Douze"}));
+    EXPECT_EQ(desk.handledDocuments, QStringList({"00012 - Douze"}));
 
     read({"i"});
     EXPECT_EQ(t.printer.jobs().size(), 1u);
-    EXPECT_EQ(desk.List1, QStringList({"00012 - Douze"})) << "printing keeps the list";
-    EXPECT_EQ(desk.Text2, "EMPRUNT");
+    EXPECT_EQ(desk.handledDocuments, QStringList({"00012 - Douze"})) << "printing keeps the list";
+    EXPECT_EQ(desk.actionWord, "EMPRUNT");
 
     read({"EXT-00007"});
-    EXPECT_EQ(desk.Label5, "extérieur");
-    EXPECT_EQ(desk.Label9, "Jean Dupont");
-    EXPECT_TRUE(desk.List1.isEmpty()) << "a new borrower starts a new list";
-    EXPECT_TRUE(desk.Text1.isEmpty());
+    EXPECT_EQ(desk.borrowerKind, "extérieur");
+    EXPECT_EQ(desk.borrowerName, "Jean Dupont");
+    EXPECT_TRUE(desk.handledDocuments.isEmpty()) << "a new borrower starts a new list";
+    EXPECT_TRUE(desk.reading.isEmpty());
     EXPECT_TRUE(desk.focusReading);
     EXPECT_TRUE(texts().isEmpty());
 }
@@ -59,7 +59,7 @@ TEST_F(InterpreterTest, DocumentNumbersAndRefusalsBeforeAnyLoan) {
                                     "EMPRUNT ou RESTITUTION"}));
 
     read({"EMPRUNT", "ECO-00043", "123"});
-    EXPECT_EQ(desk.Text4, "00123") << "a number typed by hand is padded";
+    EXPECT_EQ(desk.documentNumber, "00123") << "a number typed by hand is padded";
     EXPECT_EQ(doc("00123", "emprunté"), "O");
     EXPECT_EQ(doc("00123", "cumul"), "010");
 
@@ -69,7 +69,7 @@ TEST_F(InterpreterTest, DocumentNumbersAndRefusalsBeforeAnyLoan) {
     read({"DOC-99999"});
     EXPECT_EQ(texts(),
               QStringList({"Procédure impossible ...\n(Pas de document avec ce numéro...)"}));
-    EXPECT_TRUE(desk.Text4.isEmpty());
+    EXPECT_TRUE(desk.documentNumber.isEmpty());
 
     read({"ECO-00077"});
     ASSERT_EQ(t.dialogs.shown.size(), 1u);
@@ -77,12 +77,12 @@ TEST_F(InterpreterTest, DocumentNumbersAndRefusalsBeforeAnyLoan) {
     EXPECT_EQ(t.dialogs.shown[0].caption, "KarVel pour La V.O.K.");
     EXPECT_EQ(texts(), QStringList({"Emprunt impossible ...\n(Pas d'emprunteur avec ce "
                                     "matricule...)"}));
-    EXPECT_EQ(desk.Text2, "") << "an unknown borrower resets the desk";
-    EXPECT_EQ(desk.Text3, "");
+    EXPECT_EQ(desk.actionWord, "") << "an unknown borrower resets the desk";
+    EXPECT_EQ(desk.borrowerReading, "");
 
     read({"E", "DOC-00001"});
     EXPECT_EQ(texts(), QStringList({"Procédure impossible ... L'emprunteur n'est pas connu"}));
-    EXPECT_EQ(desk.Text4, "00001") << "the number stays for the borrower to come";
+    EXPECT_EQ(desk.documentNumber, "00001") << "the number stays for the borrower to come";
     EXPECT_EQ(doc("00001", "emprunté"), "N");
 }
 
@@ -98,7 +98,7 @@ TEST_F(InterpreterTest, LoanStatesAtTheLoanAndTheReturn) {
         << "a document that may not be lent at all is refused without a word";
     EXPECT_EQ(doc("00004", "emprunté"), "N");
     EXPECT_EQ(doc("00004", "cumul"), "000");
-    EXPECT_TRUE(desk.Text1.isEmpty());
+    EXPECT_TRUE(desk.reading.isEmpty());
 
     read({"R", "DOC-00001", "DOC-00003", "DOC-00005", "DOC-00006"});
     EXPECT_EQ(texts(),
@@ -107,7 +107,7 @@ TEST_F(InterpreterTest, LoanStatesAtTheLoanAndTheReturn) {
                            "moment. Terminez la procédure d'inventaire!",
                            "Le document n'est pas actuellement considéré comme «emprunté»..."}));
     EXPECT_EQ(doc("00003", "emprunté"), "I");
-    EXPECT_TRUE(desk.List1.isEmpty());
+    EXPECT_TRUE(desk.handledDocuments.isEmpty());
 
     read({"DOC-00009"});
     EXPECT_EQ(doc("00009", "emprunté"), "N");
@@ -115,15 +115,16 @@ TEST_F(InterpreterTest, LoanStatesAtTheLoanAndTheReturn) {
     EXPECT_EQ(doc("00009", "catégorieemprunteur"), "");
     EXPECT_EQ(doc("00009", "dateemprunt"), "07/03/2026");
     EXPECT_EQ(doc("00009", "cumul"), "009");
-    EXPECT_EQ(desk.List1, QStringList({"00009 - Le Lion"}));
-    EXPECT_EQ(QStringList({desk.Text3, desk.Label5, desk.Label6, desk.Label9}),
+    EXPECT_EQ(desk.handledDocuments, QStringList({"00009 - Le Lion"}));
+    EXPECT_EQ(QStringList({desk.borrowerReading, desk.borrowerKind, desk.borrowerNumber,
+                           desk.borrowerName}),
               QStringList({"ECO-00042", "école", "00042", "Léa Martin"}))
         << "a return needs no borrower and shows whose document came back";
-    EXPECT_TRUE(desk.Text4.isEmpty());
+    EXPECT_TRUE(desk.documentNumber.isEmpty());
 
     read({"E"});
-    EXPECT_TRUE(desk.List1.isEmpty());
-    EXPECT_EQ(desk.Label9, "Léa Martin");
+    EXPECT_TRUE(desk.handledDocuments.isEmpty());
+    EXPECT_EQ(desk.borrowerName, "Léa Martin");
 }
 
 TEST_F(InterpreterTest, PupilLimitOfTwoAskedThenForcedOrNot) {
@@ -134,7 +135,7 @@ TEST_F(InterpreterTest, PupilLimitOfTwoAskedThenForcedOrNot) {
     EXPECT_EQ(doc("00001", "catégorieemprunteur"), "école");
     EXPECT_EQ(doc("00001", "dateemprunt"), "07/03/2026");
     EXPECT_EQ(doc("00001", "cumul"), "008");
-    EXPECT_EQ(desk.Text4, "00001");
+    EXPECT_EQ(desk.documentNumber, "00001");
 
     t.dialogs.answers = {AnswerOk, AnswerYes};
     read({"DOC-00002"});
@@ -154,7 +155,8 @@ TEST_F(InterpreterTest, PupilLimitOfTwoAskedThenForcedOrNot) {
     EXPECT_EQ(t.dialogs.shown[2].icon, Icon::Question);
     EXPECT_EQ(doc("00012", "emprunté"), "N");
     EXPECT_EQ(doc("00012", "cumul"), "000");
-    EXPECT_EQ(desk.List1, QStringList({"00001 - Le Petit Prince", "00002 - Tintin, au Tibet"}));
+    EXPECT_EQ(desk.handledDocuments,
+              QStringList({"00001 - Le Petit Prince", "00002 - Tintin, au Tibet"}));
 }
 
 TEST_F(InterpreterTest, MembersAreDatedOnlyWhenTheLoanIsMade) {
@@ -163,11 +165,11 @@ TEST_F(InterpreterTest, MembersAreDatedOnlyWhenTheLoanIsMade) {
     EXPECT_EQ(t.dialogs.shown[0].icon, Icon::Exclamation);
     EXPECT_EQ(texts(), QStringList({"Anne Durand n'est pas autorisé(e) à emprunter "
                                     "actuellement...\n\nDésolé... Procédure interrompue!!!"}));
-    EXPECT_EQ(desk.Text2, "") << "the whole desk is reset";
-    EXPECT_EQ(desk.Label9, "");
+    EXPECT_EQ(desk.actionWord, "") << "the whole desk is reset";
+    EXPECT_EQ(desk.borrowerName, "");
 
     // Member 00007 holds one document; limit 1.
-    t.ctx.loanLimits.Texte2 = "1";
+    t.ctx.loanLimits.memberLimit = "1";
     read({"E", "EXT-00007", "DOC-00001"});
     EXPECT_EQ(texts(),
               QStringList({"L'adhérent extérieur a déjà emprunté un livre...\n\n"
@@ -192,7 +194,7 @@ TEST_F(InterpreterTest, MembersAreDatedOnlyWhenTheLoanIsMade) {
         texts(),
         QStringList({"Paul Bernard\nn'est pas autorisé(e) à emprunter actuellement...\nDésolé"}));
     EXPECT_EQ(doc("00002", "emprunté"), "");
-    EXPECT_EQ(desk.Label9, "Paul Bernard");
+    EXPECT_EQ(desk.borrowerName, "Paul Bernard");
 }
 
 // Desk B's force question stays open while desk A, on the same folder,
@@ -244,9 +246,9 @@ TEST_F(InterpreterTest, AnotherDeskChangesTheDocumentWhileTheForceQuestionIsOpen
         EXPECT_EQ(doc(c.document, "emprunté"), c.state);
         EXPECT_EQ(doc(c.document, "emprunteur"), c.borrower);
         EXPECT_EQ(doc(c.document, "cumul"), c.cumul);
-        EXPECT_EQ(desk.List1, QStringList({"00001 - Le Petit Prince"}));
-        EXPECT_TRUE(desk.Text4.isEmpty());
-        EXPECT_TRUE(desk.Text1.isEmpty());
+        EXPECT_EQ(desk.handledDocuments, QStringList({"00001 - Le Petit Prince"}));
+        EXPECT_TRUE(desk.documentNumber.isEmpty());
+        EXPECT_TRUE(desk.reading.isEmpty());
         const QByteArray added = journal().mid(journalBefore.size());
         EXPECT_FALSE(added.contains("Emprunteur : 00042 ")) << "nothing of B journalled";
         EXPECT_EQ(added.count("\"Document : " + c.document.toUtf8()), c.entriesOfA);
@@ -257,7 +259,8 @@ TEST_F(InterpreterTest, AnotherDeskChangesTheDocumentWhileTheForceQuestionIsOpen
     t.dialogs.answers = {AnswerOk, AnswerYes};
     read({"DOC-00123"});
     EXPECT_EQ(doc("00123", "emprunteur"), "00042");
-    EXPECT_EQ(desk.List1, QStringList({"00001 - Le Petit Prince", "00123 - Cent vingt-trois"}));
+    EXPECT_EQ(desk.handledDocuments,
+              QStringList({"00001 - Le Petit Prince", "00123 - Cent vingt-trois"}));
 }
 
 // A return decided on a record that desk A took back and lent again
@@ -267,7 +270,7 @@ TEST_F(InterpreterTest, AReturnOvertakenByAnotherDesk) {
     place(a.ctx);
     DeskState deskA;
     t.ctx.desk.CurrentAction = "Restitution d'un document";
-    DocumentView& view = t.ctx.views.Fichedocument;
+    DocumentView& view = t.ctx.views.documentsView;
     view.bind(school.catalogue());
     view.query(Queries::documentByNumber("00009"));
     readAt(a.ctx, deskA, {"R", "DOC-00009", "E", "ECO-00043", "DOC-00009"});
@@ -299,25 +302,25 @@ TEST_F(InterpreterTest, QuotesInReadingsFindNothingAndChangeNothing) {
 
 TEST_F(InterpreterTest, DatabaseFailureKeepsTheReadingAndWhatWasSaved) {
     read({"E", "ECO-00042", "DOC-00001"});
-    t.ctx.views.Fichedocument.close();
+    t.ctx.views.documentsView.close();
     QFile::remove(school.catalogue());
     read({"DOC-00002"});
     ASSERT_EQ(t.dialogs.shown.size(), 1u);
     EXPECT_TRUE(t.dialogs.shown[0].text.startsWith("Le logiciel a rencontré l'erreur : "));
     EXPECT_EQ(t.dialogs.shown[0].caption, "La V.O.K.");
-    EXPECT_EQ(desk.Text1, "DOC-00002");
-    EXPECT_EQ(desk.List1, QStringList({"00001 - Le Petit Prince"}));
+    EXPECT_EQ(desk.reading, "DOC-00002");
+    EXPECT_EQ(desk.handledDocuments, QStringList({"00001 - Le Petit Prince"}));
 }
 
 TEST_F(InterpreterTest, ResetEmptiesTheDeskButNotTheProgramValues) {
     read({"R", "ECO-00042", "DOC-00009"});
-    desk.Text1 = "DOC-0";
+    desk.reading = "DOC-0";
     desk.focusReading = false;
     ResetLoanDesk(desk);
-    EXPECT_EQ(desk.Text1 + desk.Text2 + desk.Text3 + desk.Text4 + desk.Label4 + desk.Label5 +
-                  desk.Label6 + desk.Label9,
+    EXPECT_EQ(desk.reading + desk.actionWord + desk.borrowerReading + desk.documentNumber +
+                  desk.actionCaption + desk.borrowerKind + desk.borrowerNumber + desk.borrowerName,
               "");
-    EXPECT_TRUE(desk.List1.isEmpty());
+    EXPECT_TRUE(desk.handledDocuments.isEmpty());
     EXPECT_TRUE(desk.focusReading);
     EXPECT_EQ(t.ctx.desk.CurrentAction, "Restitution d'un document");
 }

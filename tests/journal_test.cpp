@@ -78,21 +78,21 @@ TEST_F(JournalTest, UnwritableJournalLeavesTheLoanAndTheReturnRecorded) {
     const QString failure = "Le logiciel a rencontré l'erreur : 70\n\n" +
                             errorFromErrno(EACCES, journalPath()).description();
     for (const char* reading : {"E", "ECO-00043", "DOC-00001", "R", "DOC-00009"}) {
-        desk.Text1 = reading;
+        desk.reading = reading;
         InterpretReading(ctx, desk);
     }
     EXPECT_EQ(texts(), QStringList({failure, failure}));
     EXPECT_EQ(t.dialogs.shown.size(), 0u);
     EXPECT_EQ(doc("00001", "emprunteur"), "00043");
     EXPECT_EQ(doc("00009", "emprunté"), "N");
-    EXPECT_EQ(desk.List1, QStringList({"00009 - Le Lion"}));
-    EXPECT_TRUE(desk.Text1.isEmpty()) << "the reading is over; the next scan can follow";
+    EXPECT_EQ(desk.handledDocuments, QStringList({"00009 - Le Lion"}));
+    EXPECT_TRUE(desk.reading.isEmpty()) << "the reading is over; the next scan can follow";
     EXPECT_EQ(journal(), "<absent>");
 }
 
 TEST_F(JournalTest, ReturnThatCannotBeSavedIsNotJournalled) {
     t.ctx.desk.CurrentAction = "Restitution d'un document";
-    DocumentView& view = t.ctx.views.Fichedocument;
+    DocumentView& view = t.ctx.views.documentsView;
     view.bind(school.catalogue());
     view.query(Queries::documentByNumber("00009"));
     Database(school.catalogue()).exec("DELETE FROM vok WHERE inventaire = '00009'");

@@ -148,8 +148,8 @@ TEST_F(LabelSheets, IncompleteLastSheetIsAskedAbout) {
 
     // The count names rows × columns of the layout in use.
     t.dialogs.shown.clear();
-    t.ctx.layout.Text8 = "4";
-    t.ctx.layout.Text9 = "3";
+    t.ctx.layout.rows = "4";
+    t.ctx.layout.columns = "3";
     print(series("1", "13"));
     EXPECT_TRUE(messages().at(0).startsWith(
         "Le nombre d'étiquettes souhaité n'est pas un multiple de  12\n\n"));
@@ -163,9 +163,9 @@ TEST_F(LabelSheets, ExactPageCountsWithoutEmptySheet) {
     EXPECT_EQ(labels().back().sheet, 2);
 
     // A full 6 × 12 layout: 72 labels, then 73 with the question answered Yes.
-    t.ctx.layout.Text8 = "12";
-    t.ctx.layout.Text9 = "6";
-    t.ctx.layout.Text7 = "2";
+    t.ctx.layout.rows = "12";
+    t.ctx.layout.columns = "6";
+    t.ctx.layout.amplitude = "2";
     t.dialogs.answers = {AnswerYes}; // bars that thin, printed all the same
     print(series("101", "172"));
     EXPECT_EQ(jobs()[1].sheets, 1);
@@ -321,9 +321,9 @@ TEST_F(LabelSheets, LayoutQuestionNamesWhatDoesNotFit) {
     for (const auto& row : rows) {
         ++n;
         TestContext fresh;
-        fresh.ctx.layout.Text9 = row.columns;
-        fresh.ctx.layout.Text8 = row.rows;
-        fresh.ctx.layout.Text7 = row.amplitude;
+        fresh.ctx.layout.columns = row.columns;
+        fresh.ctx.layout.rows = row.rows;
+        fresh.ctx.layout.amplitude = row.amplitude;
         PrintLabelSheets(fresh.ctx, series("1", "144"), [](int) {});
         const QString first = fresh.dialogs.shown.empty() ? "" : fresh.dialogs.shown[0].text;
         if (row.question.isEmpty()) {
@@ -345,28 +345,28 @@ TEST_F(LabelSheets, LayoutRefusals) {
     };
     // clang-format off
     const Row rows[] = {
-        {&LayoutFields::Text7, "2.5", ""},
-        {&LayoutFields::Text7, "2,5", ""},
-        {&LayoutFields::Text7, "9", ""},
-        {&LayoutFields::Text7, "10", "L'amplitude souhaitée est incorrecte - La valeur doit être comprise entre 2 et 9"},
-        {&LayoutFields::Text7, "1.9", "L'amplitude souhaitée est incorrecte - La valeur doit être comprise entre 2 et 9"},
-        {&LayoutFields::Text9, "0", "Le nombre de colonnes  d'étiquettes est incorrect - La valeur doit être comprise entre 1 et 6"},
-        {&LayoutFields::Text9, "7", "Le nombre de colonnes  d'étiquettes est incorrect - La valeur doit être comprise entre 1 et 6"},
-        {&LayoutFields::Text9, "1.5", "Le nombre de colonnes  d'étiquettes est incorrect - La valeur doit être comprise entre 1 et 6"},
-        {&LayoutFields::Text8, "13", "Le nombre de lignes d'étiquettes est incorrect - La valeur doit être comprise entre 1 et 12"},
-        {&LayoutFields::Text8, "0", "Le nombre de lignes d'étiquettes est incorrect - La valeur doit être comprise entre 1 et 12"},
-        {&LayoutFields::Text7, "", "La valeur de « Amplitude des codes-barres imprimés » n'est pas un nombre - Corrigez-la dans Marges et Mise en page"},
-        {&LayoutFields::Text7, "nan", "La valeur de « Amplitude des codes-barres imprimés » n'est pas un nombre - Corrigez-la dans Marges et Mise en page"},
-        {&LayoutFields::Text1, "5 mm", "La valeur de « Marge du haut » n'est pas un nombre - Corrigez-la dans Marges et Mise en page"},
-        {&LayoutFields::Text9, "deux", "La valeur de « Nombre de colonnes d'étiquettes par page » n'est pas un nombre - Corrigez-la dans Marges et Mise en page"},
-        {&LayoutFields::Text5, "0", "La largeur de la feuille est incorrecte - La valeur doit être supérieure à 0"},
-        {&LayoutFields::Text6, "-297", "La hauteur de la feuille est incorrecte - La valeur doit être supérieure à 0"},
-        {&LayoutFields::Text1, "-1e300", "La valeur de « Marge du haut » doit être comprise entre 0 et 1000 mm - Corrigez-la dans Marges et Mise en page"},
-        {&LayoutFields::Text4, "-0,5", "La valeur de « Marge de droite » doit être comprise entre 0 et 1000 mm - Corrigez-la dans Marges et Mise en page"},
-        {&LayoutFields::Text5, "1e6", "La valeur de « Largeur de la feuille » doit être comprise entre 0 et 1000 mm - Corrigez-la dans Marges et Mise en page"},
-        {&LayoutFields::Text3, "100", ""},
-        {&LayoutFields::Text3, "210", "Les marges de gauche et de droite sont incorrectes - Leur somme doit être inférieure à la largeur de la feuille"},
-        {&LayoutFields::Text2, "300", "Les marges du haut et du bas sont incorrectes - Leur somme doit être inférieure à la hauteur de la feuille"},
+        {&LayoutFields::amplitude, "2.5", ""},
+        {&LayoutFields::amplitude, "2,5", ""},
+        {&LayoutFields::amplitude, "9", ""},
+        {&LayoutFields::amplitude, "10", "L'amplitude souhaitée est incorrecte - La valeur doit être comprise entre 2 et 9"},
+        {&LayoutFields::amplitude, "1.9", "L'amplitude souhaitée est incorrecte - La valeur doit être comprise entre 2 et 9"},
+        {&LayoutFields::columns, "0", "Le nombre de colonnes  d'étiquettes est incorrect - La valeur doit être comprise entre 1 et 6"},
+        {&LayoutFields::columns, "7", "Le nombre de colonnes  d'étiquettes est incorrect - La valeur doit être comprise entre 1 et 6"},
+        {&LayoutFields::columns, "1.5", "Le nombre de colonnes  d'étiquettes est incorrect - La valeur doit être comprise entre 1 et 6"},
+        {&LayoutFields::rows, "13", "Le nombre de lignes d'étiquettes est incorrect - La valeur doit être comprise entre 1 et 12"},
+        {&LayoutFields::rows, "0", "Le nombre de lignes d'étiquettes est incorrect - La valeur doit être comprise entre 1 et 12"},
+        {&LayoutFields::amplitude, "", "La valeur de « Amplitude des codes-barres imprimés » n'est pas un nombre - Corrigez-la dans Marges et Mise en page"},
+        {&LayoutFields::amplitude, "nan", "La valeur de « Amplitude des codes-barres imprimés » n'est pas un nombre - Corrigez-la dans Marges et Mise en page"},
+        {&LayoutFields::topMargin, "5 mm", "La valeur de « Marge du haut » n'est pas un nombre - Corrigez-la dans Marges et Mise en page"},
+        {&LayoutFields::columns, "deux", "La valeur de « Nombre de colonnes d'étiquettes par page » n'est pas un nombre - Corrigez-la dans Marges et Mise en page"},
+        {&LayoutFields::sheetWidth, "0", "La largeur de la feuille est incorrecte - La valeur doit être supérieure à 0"},
+        {&LayoutFields::sheetHeight, "-297", "La hauteur de la feuille est incorrecte - La valeur doit être supérieure à 0"},
+        {&LayoutFields::topMargin, "-1e300", "La valeur de « Marge du haut » doit être comprise entre 0 et 1000 mm - Corrigez-la dans Marges et Mise en page"},
+        {&LayoutFields::rightMargin, "-0,5", "La valeur de « Marge de droite » doit être comprise entre 0 et 1000 mm - Corrigez-la dans Marges et Mise en page"},
+        {&LayoutFields::sheetWidth, "1e6", "La valeur de « Largeur de la feuille » doit être comprise entre 0 et 1000 mm - Corrigez-la dans Marges et Mise en page"},
+        {&LayoutFields::leftMargin, "100", ""},
+        {&LayoutFields::leftMargin, "210", "Les marges de gauche et de droite sont incorrectes - Leur somme doit être inférieure à la largeur de la feuille"},
+        {&LayoutFields::bottomMargin, "300", "Les marges du haut et du bas sont incorrectes - Leur somme doit être inférieure à la hauteur de la feuille"},
     };
     // clang-format on
     for (const Row& row : rows) {
@@ -430,10 +430,10 @@ TEST_F(LabelSheets, SingleLabelSeriesFillsTheGauge) {
 
 TEST_F(LabelSheets, MarginsMoveTheGridAndStayForTheRule) {
     // 10 mm margins all round on 210 × 297: left = floor(4960 / 210 × 10).
-    t.ctx.layout.Text1 = "10";
-    t.ctx.layout.Text2 = "10";
-    t.ctx.layout.Text3 = "10";
-    t.ctx.layout.Text4 = "10";
+    t.ctx.layout.topMargin = "10";
+    t.ctx.layout.bottomMargin = "10";
+    t.ctx.layout.leftMargin = "10";
+    t.ctx.layout.rightMargin = "10";
     print(series("1", "16"));
     const double left = std::floor(kW / 210 * 10);
     const double top = std::floor(kH / 297 * 10);
@@ -491,8 +491,8 @@ TEST_F(LabelSheets, CommandPage) {
 
 TEST_F(LabelSheets, CommandPageStaysOnItsSheetWithFewColumnsOrRows) {
     // One column and four rows would put the symbols at 1.2 U and past V.
-    t.ctx.layout.Text9 = "1";
-    t.ctx.layout.Text8 = "4";
+    t.ctx.layout.columns = "1";
+    t.ctx.layout.rows = "4";
     print({LabelKind::Commands, NumberChoice::Series, QString(), QString(), QString()});
     ASSERT_EQ(jobs().size(), 1u);
     EXPECT_EQ(jobs()[0].sheets, 1);

@@ -564,7 +564,7 @@ TEST(DocumentList, LinesReadByBlocksInCatalogueOrder) {
         documents.push_back(document(QStringLiteral("%1").arg(i, 5, 10, QLatin1Char('0')),
                                      i % 7 ? "Album" : "Conte", QString::number(i)));
     SchoolFolder::insert(school.catalogue(), "vok", documents);
-    DocumentView& view = t.ctx.views.Fichedocument;
+    DocumentView& view = t.ctx.views.documentsView;
     view.bind(school.catalogue());
     DocumentList list(view);
     list.fill();

@@ -24,8 +24,8 @@ TEST_F(LoanLimitsTest, CountsAgainstTheLimitOfEachKind) {
     // Pupil 00042 holds one document; member 00007 holds one; member 00042 none.
     const auto passes = [&](const QString& pupils, const QString& members, const QString& kind,
                             const QString& number) {
-        t.ctx.loanLimits.Texte1 = pupils;
-        t.ctx.loanLimits.Texte2 = members;
+        t.ctx.loanLimits.pupilLimit = pupils;
+        t.ctx.loanLimits.memberLimit = members;
         return PassesLoanLimit(t.ctx, kind, number);
     };
     EXPECT_TRUE(passes("2", "0", "école", "00042"));
@@ -54,7 +54,7 @@ TEST_F(LoanLimitsTest, MessagesAndTheForceQuestion) {
               "L'adhérent extérieur a déjà emprunté 12 livres...\n\nL'adhérent extérieur doit en "
               "rendre UN pour pouvoir en emprunter un nouveau !");
 
-    t.ctx.loanLimits.Texte1 = "1";
+    t.ctx.loanLimits.pupilLimit = "1";
     t.dialogs.answers = {AnswerOk, AnswerYes};
     EXPECT_TRUE(PassesLoanLimit(t.ctx, "école", "00042"));
     EXPECT_EQ(t.ctx.desk.ForceLoan, 1);

@@ -23,12 +23,12 @@ constexpr double kWidthPx = 4960;
 
 DeskState loanOfTwoDocuments() {
     DeskState desk;
-    desk.Text2 = "EMPRUNT";
-    desk.Label4 = "Emprunt de documents";
-    desk.Label5 = "école";
-    desk.Label6 = "00042";
-    desk.Label9 = "Léa Martin";
-    desk.List1 = {"00001 - Le Petit Prince", "00123 - Tintin, au Tibet"};
+    desk.actionWord = "EMPRUNT";
+    desk.actionCaption = "Emprunt de documents";
+    desk.borrowerKind = "école";
+    desk.borrowerNumber = "00042";
+    desk.borrowerName = "Léa Martin";
+    desk.handledDocuments = {"00001 - Le Petit Prince", "00123 - Tintin, au Tibet"};
     return desk;
 }
 
@@ -95,7 +95,7 @@ TEST(LoanList, PageOfALoan) {
 TEST(LoanList, EmptyListAndUnknownBorrowerPrintTheLabelsAlone) {
     TestContext t;
     DeskState desk;
-    desk.Label4 = "Restitution de documents";
+    desk.actionCaption = "Restitution de documents";
     PrintLoanList(t.ctx, desk);
     ASSERT_EQ(t.printer.jobs().size(), 1u);
     EXPECT_EQ(texts(t.printer.jobs()[0]),
@@ -117,9 +117,9 @@ TEST(LoanList, PrintingTwicePrintsTheSamePageTwice) {
 TEST(LoanList, LongListGoesOnToTheNextSheet) {
     TestContext t;
     DeskState desk = loanOfTwoDocuments();
-    desk.List1.clear();
+    desk.handledDocuments.clear();
     for (int i = 1; i <= 120; ++i)
-        desk.List1 << QStringLiteral("%1 - Document").arg(i, 5, 10, QLatin1Char('0'));
+        desk.handledDocuments << QStringLiteral("%1 - Document").arg(i, 5, 10, QLatin1Char('0'));
     PrintLoanList(t.ctx, desk);
     ASSERT_EQ(t.printer.jobs().size(), 1u);
     const PrintedJob& job = t.printer.jobs()[0];
@@ -225,7 +225,7 @@ TEST(LoanList, FromTheReadingAndFromTheButton) {
 
     DeskState desk;
     for (const char* reading : {"EMPRUNT", "ECO-00042", "DOC-00001", "IMPRESSION"}) {
-        desk.Text1 = reading;
+        desk.reading = reading;
         InterpretReading(t.ctx, desk);
     }
     ASSERT_EQ(t.printer.jobs().size(), 1u);
@@ -233,8 +233,9 @@ TEST(LoanList, FromTheReadingAndFromTheButton) {
                                   "Emprunteur : école",         "Matricule : 00042",
                                   "Nom et Prénom : Léa Martin", "00001 - Le Petit Prince"};
     EXPECT_EQ(texts(t.printer.jobs()[0]), expected);
-    EXPECT_EQ(desk.List1, QStringList({"00001 - Le Petit Prince"})) << "printing keeps the list";
-    EXPECT_TRUE(desk.Text1.isEmpty());
+    EXPECT_EQ(desk.handledDocuments, QStringList({"00001 - Le Petit Prince"}))
+        << "printing keeps the list";
+    EXPECT_TRUE(desk.reading.isEmpty());
 
     LoanDeskWindow window(t.ctx);
     for (const char* reading : {"EMPRUNT", "ECO-00042"})

@@ -46,7 +46,7 @@ TEST(OverdueDays, LateAfterTheMaximumDuration) {
         {"21", 21}, {" 8 ", 8}, {"0", 0}, {"", 15}, {"trois", 15}, {"-3", 15}, {"2,5", 15}};
     for (const auto& [text, days] : durations) {
         TestContext t;
-        t.ctx.loanLimits.Texte3 = text;
+        t.ctx.loanLimits.maxLoanDays = text;
         EXPECT_EQ(MaximumLoanDays(t.ctx), days) << text.toStdString();
     }
 }

@@ -81,16 +81,16 @@ TEST_F(PrintingWindowsTest, LayoutWindowSavesAndRestores) {
     // Typing is the live setting; a blank margin is refused and the saved
     // values come back.
     type(top, "12");
-    EXPECT_EQ(t.ctx.layout.Text1, "12");
+    EXPECT_EQ(t.ctx.layout.topMargin, "12");
     type(top, "");
-    EXPECT_EQ(t.ctx.layout.Text1, "");
+    EXPECT_EQ(t.ctx.layout.topMargin, "");
     save->click();
     ASSERT_EQ(t.dialogs.shown.size(), 1u);
     EXPECT_EQ(t.dialogs.shown[0].text,
               "Paramétrage incorrect... Les anciennes valeurs sont récupérées comme paramètres.");
     EXPECT_EQ(t.dialogs.shown[0].icon, Icon::Information);
     EXPECT_EQ(top->text(), "0");
-    EXPECT_EQ(t.ctx.layout.Text1, "0");
+    EXPECT_EQ(t.ctx.layout.topMargin, "0");
     EXPECT_TRUE(form6.isVisible());
 
     // Columns go on line 8 and rows on line 9; an amplitude of 10 is saved

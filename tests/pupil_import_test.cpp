@@ -152,7 +152,7 @@ class PupilImportTest : public LoanDeskTest {
 TEST_F(PupilImportTest, SeptemberFileThroughTheWindow) {
     // The desk has its pupil view open on the file during the import.
     read({"EMPRUNT", "ECO-00044"});
-    ASSERT_TRUE(t.ctx.views.feuilleenfant.isOpen());
+    ASSERT_TRUE(t.ctx.views.pupilsView.isOpen());
     t.dialogs.shown.clear();
     MainWindow main(t.ctx, QuitActions{[] {}, [](int) {}});
     main.findChild<QAction*>("menugestionindex6")->trigger();
@@ -228,7 +228,7 @@ TEST_F(PupilImportTest, SeptemberFileThroughTheWindow) {
     read({"EMPRUNT", "ECO-00047", "DOC-00001"});
     EXPECT_EQ(doc("00001", "emprunteur"), "00047");
     EXPECT_EQ(doc("00001", "catégorieemprunteur"), "école");
-    EXPECT_EQ(desk.Label9, "Zoé Nguyen");
+    EXPECT_EQ(desk.borrowerName, "Zoé Nguyen");
 }
 
 TEST_F(PupilImportTest, AnotherDeskChangingThePupilsMeanwhileStopsTheImport) {

@@ -29,7 +29,7 @@ class RecordViewsTest : public ::testing::Test {
                               document("C-123", "Sans numéro"), document("00100", "Astérix")});
     }
     DocumentView& view() {
-        DocumentView& v = t.ctx.views.Fichedocument;
+        DocumentView& v = t.ctx.views.documentsView;
         v.bind(school.catalogue());
         return v;
     }
@@ -298,7 +298,7 @@ TEST_F(RecordViewsTest, LoanDurationCaption) {
 TEST(RecordViewFiles, MissingForeignAndDamagedFiles) {
     SchoolFolder school;
     TestContext t;
-    RecordView& view = t.ctx.views.inscription;
+    RecordView& view = t.ctx.views.membersView;
     const auto errorOf = [&](const QString& path) {
         view.bind(path);
         view.setRecordSource(Queries::allMembers());

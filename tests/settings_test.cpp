@@ -49,8 +49,8 @@ TEST_F(Settings, FirstRunWritesTheDefaultsWithAnEmptyTenthLine) {
     EXPECT_TRUE(LoadSettings(t.ctx));
     EXPECT_EQ(readFile(ours()), kDefaultFile);
     EXPECT_EQ(t.ctx.layout, LayoutFields{});
-    EXPECT_EQ(t.ctx.layout.Text8, "8");
-    EXPECT_EQ(t.ctx.layout.Text9, "2");
+    EXPECT_EQ(t.ctx.layout.rows, "8");
+    EXPECT_EQ(t.ctx.layout.columns, "2");
     // Without LAVOK.INI the limits stay empty and the backup notice off.
     EXPECT_EQ(t.ctx.loanLimits, LoanLimitFields{});
     EXPECT_EQ(t.ctx.BackupNotice, "");
@@ -63,13 +63,13 @@ TEST_F(Settings, FirstRunWithCompanionFileStillWritesAnEmptyTenthLine) {
     // The switch was still empty when the file was first written.
     EXPECT_EQ(readFile(ours()), kDefaultFile);
     EXPECT_EQ(t.ctx.BackupNotice, "on");
-    EXPECT_EQ(t.ctx.loanLimits.Texte1, "3");
+    EXPECT_EQ(t.ctx.loanLimits.pupilLimit, "3");
 }
 
 TEST_F(Settings, ValueSyntax) {
     // Bare values, blanks before values, LF-only lines and a lower-case name.
     writeFile(school.data() + "/karvel.ini", "0\r\n  0\r\n\t0\n0\r\n210\r\n297\r\n4\r\n2\r\n8\r\n");
-    t.ctx.layout.Text1 = "x";
+    t.ctx.layout.topMargin = "x";
     EXPECT_TRUE(LoadSettings(t.ctx));
     EXPECT_EQ(t.ctx.layout, LayoutFields{});
     // Saving keeps the file's own spelling rather than adding a second file.
@@ -82,15 +82,15 @@ TEST_F(Settings, ValueSyntax) {
     writeFile(school.data() + "/karvel.ini",
               "\"1,5\"\r\n \"2\" junk\r\n3 ,4\r\n\r\n\"6\"\r\n7\r\n8\r\n9\r\n");
     EXPECT_TRUE(LoadSettings(t.ctx));
-    EXPECT_EQ(t.ctx.layout.Text1, "1,5");
-    EXPECT_EQ(t.ctx.layout.Text2, "2");
-    EXPECT_EQ(t.ctx.layout.Text3, "3 ");
-    EXPECT_EQ(t.ctx.layout.Text4, "4");
-    EXPECT_EQ(t.ctx.layout.Text5, "");
-    EXPECT_EQ(t.ctx.layout.Text6, "6");
-    EXPECT_EQ(t.ctx.layout.Text7, "7");
-    EXPECT_EQ(t.ctx.layout.Text9, "8");
-    EXPECT_EQ(t.ctx.layout.Text8, "9");
+    EXPECT_EQ(t.ctx.layout.topMargin, "1,5");
+    EXPECT_EQ(t.ctx.layout.bottomMargin, "2");
+    EXPECT_EQ(t.ctx.layout.leftMargin, "3 ");
+    EXPECT_EQ(t.ctx.layout.rightMargin, "4");
+    EXPECT_EQ(t.ctx.layout.sheetWidth, "");
+    EXPECT_EQ(t.ctx.layout.sheetHeight, "6");
+    EXPECT_EQ(t.ctx.layout.amplitude, "7");
+    EXPECT_EQ(t.ctx.layout.columns, "8");
+    EXPECT_EQ(t.ctx.layout.rows, "9");
 }
 
 TEST_F(Settings, CommaOnFirstLineShiftsEveryLaterValue) {
@@ -98,8 +98,8 @@ TEST_F(Settings, CommaOnFirstLineShiftsEveryLaterValue) {
                       "\"8\"\r\n\"on\"\r\n");
     EXPECT_TRUE(LoadSettings(t.ctx));
     const LayoutFields& f = t.ctx.layout;
-    EXPECT_EQ(QStringList({f.Text1, f.Text2, f.Text3, f.Text4, f.Text5, f.Text6, f.Text7, f.Text9,
-                           f.Text8}),
+    EXPECT_EQ(QStringList({f.topMargin, f.bottomMargin, f.leftMargin, f.rightMargin, f.sheetWidth,
+                           f.sheetHeight, f.amplitude, f.columns, f.rows}),
               QStringList({"10", "5", "0", "0", "0", "210", "297", "4", "2"}));
 }
 
@@ -108,9 +108,9 @@ TEST_F(Settings, CompanionFileOfSevenValuesTakesTheDefaults) {
     t.ctx.loanLimits = {"3", "2", "30"};
     writeFile(companion(), "\"a\"\r\n\"b\"\r\n\"c\"\r\n\"d\"\r\n\"e\"\r\n\"f\"\r\n\"g\"\r\n");
     EXPECT_TRUE(LoadSettings(t.ctx));
-    EXPECT_EQ(t.ctx.loanLimits.Texte3, "15");
-    EXPECT_EQ(t.ctx.loanLimits.Texte1, "");
-    EXPECT_EQ(t.ctx.loanLimits.Texte2, "");
+    EXPECT_EQ(t.ctx.loanLimits.maxLoanDays, "15");
+    EXPECT_EQ(t.ctx.loanLimits.pupilLimit, "");
+    EXPECT_EQ(t.ctx.loanLimits.memberLimit, "");
     EXPECT_EQ(t.ctx.BackupNotice, "on");
 
     // Six values: the seventh is taken as empty and the defaults follow.
@@ -126,9 +126,9 @@ TEST_F(Settings, CompanionFileOfElevenValues) {
     writeFile(companion(),
               "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n\"21\"\r\n\"3\"\r\n\"0\"\r\nOFF\r\n");
     EXPECT_TRUE(LoadSettings(t.ctx));
-    EXPECT_EQ(t.ctx.loanLimits.Texte3, "21"); // duration
-    EXPECT_EQ(t.ctx.loanLimits.Texte1, "3");  // pupils
-    EXPECT_EQ(t.ctx.loanLimits.Texte2, "0");  // external members
+    EXPECT_EQ(t.ctx.loanLimits.maxLoanDays, "21"); // duration
+    EXPECT_EQ(t.ctx.loanLimits.pupilLimit, "3");   // pupils
+    EXPECT_EQ(t.ctx.loanLimits.memberLimit, "0");  // external members
     EXPECT_EQ(t.ctx.BackupNotice, "OFF");
 
     writeFile(companion(), "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n21\r\n3\r\n0\r\nON\r\n");
@@ -146,7 +146,7 @@ TEST_F(Settings, TenthLineIsWrittenFromTheCompanionButNeverReadBack) {
     writeFile(ours(), kDefaultFile);
     writeFile(companion(), "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n15\r\n2\r\n2\r\nOFF\r\n");
     ASSERT_TRUE(LoadSettings(t.ctx));
-    t.ctx.layout.Text7 = "5";
+    t.ctx.layout.amplitude = "5";
     EXPECT_TRUE(SaveSettings(t.ctx));
     EXPECT_TRUE(readFile(ours()).endsWith("\"5\"\r\n\"2\"\r\n\"8\"\r\n\"OFF\"\r\n"));
 
@@ -160,7 +160,7 @@ TEST_F(Settings, TenthLineIsWrittenFromTheCompanionButNeverReadBack) {
     fresh.ctx.dataFolder = school.data();
     EXPECT_TRUE(LoadSettings(fresh.ctx));
     EXPECT_EQ(fresh.ctx.BackupNotice, "");
-    EXPECT_EQ(fresh.ctx.layout.Text7, "5");
+    EXPECT_EQ(fresh.ctx.layout.amplitude, "5");
     EXPECT_TRUE(fresh.dialogs.shown.empty());
 }
 
@@ -170,15 +170,15 @@ TEST_F(Settings, LegacyWindows1252FilesAreReadAndRewrittenAsUtf8) {
     writeFile(companion(), "\"Biblioth\xe8que \x80\"\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n15\r\n"
                            "\"\xe9l\xe8ve\"\r\n2\r\non\r\n");
     EXPECT_TRUE(LoadSettings(t.ctx));
-    EXPECT_EQ(t.ctx.layout.Text1, "1é");
-    EXPECT_EQ(t.ctx.loanLimits.Texte1, "élève");
+    EXPECT_EQ(t.ctx.layout.topMargin, "1é");
+    EXPECT_EQ(t.ctx.loanLimits.pupilLimit, "élève");
     EXPECT_TRUE(SaveSettings(t.ctx));
     EXPECT_TRUE(readFile(ours()).startsWith("\"1\xc3\xa9\"\r\n"));
-    EXPECT_EQ(t.ctx.layout.Text1, "1é");
+    EXPECT_EQ(t.ctx.layout.topMargin, "1é");
     // A byte-order mark from a Windows editor does not hide the first quote.
     writeFile(ours(), "\xef\xbb\xbf\"7\"\r\n0\r\n0\r\n0\r\n210\r\n297\r\n4\r\n2\r\n8\r\n");
     EXPECT_TRUE(LoadSettings(t.ctx));
-    EXPECT_EQ(t.ctx.layout.Text1, "7");
+    EXPECT_EQ(t.ctx.layout.topMargin, "7");
 }
 
 TEST_F(Settings, ShortFilesStopAtTheFailureAndKeepWhatWasRead) {
@@ -191,9 +191,9 @@ TEST_F(Settings, ShortFilesStopAtTheFailureAndKeepWhatWasRead) {
         << messages()[0].toStdString();
     EXPECT_EQ(t.dialogs.shown[0].caption, "La V.O.K.");
     EXPECT_FALSE(t.dialogs.busy);
-    EXPECT_EQ(t.ctx.layout.Text3, "7");
-    EXPECT_EQ(t.ctx.layout.Text4, "0");
-    EXPECT_EQ(t.ctx.layout.Text5, "210");
+    EXPECT_EQ(t.ctx.layout.leftMargin, "7");
+    EXPECT_EQ(t.ctx.layout.rightMargin, "0");
+    EXPECT_EQ(t.ctx.layout.sheetWidth, "210");
     // The failure stopped the procedure before LAVOK.INI.
     EXPECT_EQ(t.ctx.loanLimits, LoanLimitFields{});
 
@@ -206,7 +206,7 @@ TEST_F(Settings, ShortFilesStopAtTheFailureAndKeepWhatWasRead) {
     ASSERT_EQ(messages().size(), 1);
     EXPECT_TRUE(messages()[0].startsWith("Le logiciel a rencontré l'erreur : 62\n\n"));
     EXPECT_EQ(t.ctx.loanLimits, (LoanLimitFields{"3", "9", "21"}));
-    EXPECT_EQ(t.ctx.layout.Text3, "0");
+    EXPECT_EQ(t.ctx.layout.leftMargin, "0");
 }
 
 // Every file is written whole, then fails to take its name.
@@ -225,7 +225,7 @@ TEST_F(Settings, FailedSaveShowsTheStandardMessageAndKeepsTheOldFile) {
     AppContext ctx(t.dialogs, t.clock, disk, t.printer);
     ctx.dataFolder = school.data();
     ctx.layout = t.ctx.layout;
-    ctx.layout.Text1 = "12";
+    ctx.layout.topMargin = "12";
     t.dialogs.setBusy(true);
     EXPECT_FALSE(SaveSettings(ctx));
     ASSERT_EQ(messages().size(), 1);
@@ -235,7 +235,7 @@ TEST_F(Settings, FailedSaveShowsTheStandardMessageAndKeepsTheOldFile) {
     EXPECT_EQ(readFile(ours()), old);
     EXPECT_EQ(QDir(school.data()).entryList({"*.tmp"}), QStringList()) << "nothing half-made left";
     // Not reloaded: the typed value is still the live one.
-    EXPECT_EQ(ctx.layout.Text1, "12");
+    EXPECT_EQ(ctx.layout.topMargin, "12");
 }
 
 // The data folder of a read-only disk: every file written fails as the system would.
@@ -258,10 +258,10 @@ TEST_F(Settings, ReadOnlyDataFolder) {
               QStringList{"Le logiciel a rencontré l'erreur : 70\n\nPermission refusée"});
     EXPECT_EQ(readFile(ours()), "<absent>");
     EXPECT_EQ(ctx.layout, LayoutFields{});
-    EXPECT_EQ(ctx.loanLimits.Texte1, "3");
+    EXPECT_EQ(ctx.loanLimits.pupilLimit, "3");
 
     writeFile(ours(), kDefaultFile);
-    ctx.layout.Text2 = "15";
+    ctx.layout.bottomMargin = "15";
     t.dialogs.shown.clear();
     EXPECT_FALSE(SaveSettings(ctx));
     EXPECT_EQ(messages(),

@@ -73,14 +73,14 @@ TEST_F(StartupTest, BindsEveryViewAndStandsOnTheLastDocument) {
     EXPECT_TRUE(t.dialogs.shown.empty());
     EXPECT_EQ(settingsLoads, 1);
     RecordViews& v = t.ctx.views;
-    EXPECT_EQ(v.Fichedocument.field("inventaire"), "00009");
-    EXPECT_EQ(v.équipepédago.field("équipenuméro"), "01");
-    EXPECT_EQ(v.Donnée9.field("titre"), "Astérix") << "titles beginning with a, once each";
-    EXPECT_EQ(v.Donnée9.recordCount(), 2);
-    EXPECT_TRUE(v.Donnée6.isOpen());
-    EXPECT_TRUE(v.Donnée7.isOpen());
-    EXPECT_FALSE(v.feuilleenfant.isOpen()) << "the pupil view is bound, not opened";
-    EXPECT_EQ(v.feuilleenfant.path(), school.pupilsFile());
+    EXPECT_EQ(v.documentsView.field("inventaire"), "00009");
+    EXPECT_EQ(v.classesView.field("équipenuméro"), "01");
+    EXPECT_EQ(v.titlesLink.field("titre"), "Astérix") << "titles beginning with a, once each";
+    EXPECT_EQ(v.titlesLink.recordCount(), 2);
+    EXPECT_TRUE(v.externalGroupsLink.isOpen());
+    EXPECT_TRUE(v.schoolLink.isOpen());
+    EXPECT_FALSE(v.pupilsView.isOpen()) << "the pupil view is bound, not opened";
+    EXPECT_EQ(v.pupilsView.path(), school.pupilsFile());
     EXPECT_FALSE(t.dialogs.busy);
 }
 
@@ -88,8 +88,8 @@ TEST_F(StartupTest, EmptyCatalogueAndNoPupilsFileStartQuietly) {
     QFile::remove(school.pupilsFile());
     ASSERT_EQ(start(), StartupResult::ShowMainWindow);
     EXPECT_TRUE(t.dialogs.shown.empty());
-    EXPECT_TRUE(t.ctx.views.Fichedocument.isEmpty());
-    EXPECT_FALSE(t.ctx.views.équipepédago.isOpen());
+    EXPECT_TRUE(t.ctx.views.documentsView.isEmpty());
+    EXPECT_FALSE(t.ctx.views.classesView.isOpen());
     EXPECT_EQ(t.ctx.pupilsFolder, school.data());
 }
 
@@ -146,7 +146,7 @@ TEST_F(StartupTest, FolderNamesThatAreNotUtf8) {
     ASSERT_TRUE(QDir::setCurrent(before));
     EXPECT_EQ(result, StartupResult::ShowMainWindow);
     EXPECT_TRUE(t.dialogs.shown.empty());
-    EXPECT_TRUE(t.ctx.views.équipepédago.isOpen()) << "the sibling pupils folder serves";
+    EXPECT_TRUE(t.ctx.views.classesView.isOpen()) << "the sibling pupils folder serves";
 
     // The data folder's own name not UTF-8 either: its files are still reached.
     const QByteArray own = latin1 + "/Pr\xeat";

@@ -27,7 +27,7 @@ class StocktakingTest : public ::testing::Test {
              {{"inventaire", "00126"}, {"emprunté", "X"}},
              {{"inventaire", "00127"}, {"emprunté", "n"}}});
         t.ctx.dataFolder = school.data();
-        t.ctx.views.Fichedocument.bind(school.catalogue());
+        t.ctx.views.documentsView.bind(school.catalogue());
     }
     QString field(const QString& number, const QString& name) {
         return SchoolFolder::value(school.catalogue(), "vok", "inventaire", number, name);
@@ -68,22 +68,22 @@ TEST_F(StocktakingTest, MarksCountsAndRefuses) {
     EXPECT_EQ(field("00125", "emprunté"), "O") << "a lent document keeps its borrower";
     EXPECT_EQ(field("00125", "emprunteur"), "00042");
     EXPECT_EQ(field("00126", "emprunté"), "X") << "an unknown state is left alone";
-    EXPECT_EQ(t.ctx.views.Fichedocument.caption(), "");
+    EXPECT_EQ(t.ctx.views.documentsView.caption(), "");
 }
 
 TEST_F(StocktakingTest, TheDeskRefusesMarkedDocuments) {
     SchoolFolder::insert(school.pupilsFile(), "enfants",
                          {{{"matricule", "00042"}, {"nomenfant", "Durand"}}});
     t.ctx.pupilsFolder = school.pupils();
-    t.ctx.views.feuilleenfant.bind(school.pupilsFile());
-    t.ctx.views.inscription.bind(school.members());
+    t.ctx.views.pupilsView.bind(school.pupilsFile());
+    t.ctx.views.membersView.bind(school.members());
     scan({"DOC-00123", std::nullopt});
     t.dialogs.shown.clear();
 
     DeskState desk;
     for (const QString reading :
          {"EMPRUNT", "ECO-00042", "DOC-00123", "RESTITUTION", "DOC-00123"}) {
-        desk.Text1 = reading;
+        desk.reading = reading;
         InterpretReading(t.ctx, desk);
     }
     const QString refusal = "Le document a été «inventorié»... et n'est plus empruntable pour le "
@@ -115,7 +115,7 @@ TEST_F(StocktakingTest, DatabaseErrorEndsTheRunAndKeepsTheMarks) {
     t.dialogs.inputs = {QString("DOC-00123"), QString("DOC-00124")};
     scan({"DOC-00123"});
     t.dialogs.shown.clear();
-    t.ctx.views.Fichedocument.bind(school.data() + "/ABSENT.MDB");
+    t.ctx.views.documentsView.bind(school.data() + "/ABSENT.MDB");
     scan({"DOC-00124", std::nullopt});
     ASSERT_EQ(t.dialogs.shown.size(), 1u);
     EXPECT_TRUE(t.dialogs.shown[0].text.startsWith("Le logiciel a rencontré l'erreur : 3024"));

@@ -16,9 +16,9 @@ constexpr int kInputPastEnd = 62;
 
 // KARVEL.INI's first nine lines: columns come before rows.
 constexpr std::array<QString LayoutFields::*, 9> kLayoutLines = {
-    &LayoutFields::Text1, &LayoutFields::Text2, &LayoutFields::Text3,
-    &LayoutFields::Text4, &LayoutFields::Text5, &LayoutFields::Text6,
-    &LayoutFields::Text7, &LayoutFields::Text9, &LayoutFields::Text8};
+    &LayoutFields::topMargin,   &LayoutFields::bottomMargin, &LayoutFields::leftMargin,
+    &LayoutFields::rightMargin, &LayoutFields::sheetWidth,   &LayoutFields::sheetHeight,
+    &LayoutFields::amplitude,   &LayoutFields::columns,      &LayoutFields::rows};
 
 bool isLineEnd(QChar c) {
     return c == QLatin1Char('\r') || c == QLatin1Char('\n');
@@ -48,13 +48,13 @@ void readCompanionSettings(DataContext& ctx, const QString& path) {
     if (!reader.atEnd())
         reader.next(); // value 7, unused
     if (reader.atEnd()) {
-        ctx.loanLimits.Texte3 = QStringLiteral("15");
-        ctx.loanLimits.Texte1.clear();
-        ctx.loanLimits.Texte2.clear();
+        ctx.loanLimits.maxLoanDays = QStringLiteral("15");
+        ctx.loanLimits.pupilLimit.clear();
+        ctx.loanLimits.memberLimit.clear();
     } else {
-        ctx.loanLimits.Texte3 = reader.next();
-        ctx.loanLimits.Texte1 = reader.next();
-        ctx.loanLimits.Texte2 = reader.next();
+        ctx.loanLimits.maxLoanDays = reader.next();
+        ctx.loanLimits.pupilLimit = reader.next();
+        ctx.loanLimits.memberLimit = reader.next();
     }
     ctx.BackupNotice = reader.atEnd() ? QStringLiteral("on") : reader.next();
 }

@@ -12,24 +12,24 @@ namespace karvel {
 // (A4 without margins, 2 columns × 8 rows, amplitude 4), which a first run
 // writes to KARVEL.INI.
 struct LayoutFields {
-    QString Text1 = QStringLiteral("0");   // top margin, mm
-    QString Text2 = QStringLiteral("0");   // bottom margin, mm
-    QString Text3 = QStringLiteral("0");   // left margin, mm
-    QString Text4 = QStringLiteral("0");   // right margin, mm
-    QString Text5 = QStringLiteral("210"); // sheet width, mm
-    QString Text6 = QStringLiteral("297"); // sheet height, mm
-    QString Text7 = QStringLiteral("4");   // barcode amplitude, pixels of 1/600 inch
-    QString Text8 = QStringLiteral("8");   // label rows per page
-    QString Text9 = QStringLiteral("2");   // label columns per page
+    QString topMargin = QStringLiteral("0");     // Text1: top margin, mm
+    QString bottomMargin = QStringLiteral("0");  // Text2: bottom margin, mm
+    QString leftMargin = QStringLiteral("0");    // Text3: left margin, mm
+    QString rightMargin = QStringLiteral("0");   // Text4: right margin, mm
+    QString sheetWidth = QStringLiteral("210");  // Text5: sheet width, mm
+    QString sheetHeight = QStringLiteral("297"); // Text6: sheet height, mm
+    QString amplitude = QStringLiteral("4");     // Text7: barcode amplitude, pixels of 1/600 inch
+    QString rows = QStringLiteral("8");          // Text8: label rows per page
+    QString columns = QStringLiteral("2");       // Text9: label columns per page
 
     bool operator==(const LayoutFields&) const = default;
 };
 
 // The fields of paramètresemprunt, read from LAVOK.INI; empty until then.
 struct LoanLimitFields {
-    QString Texte1; // pupils' loan limit ("0": no limit)
-    QString Texte2; // external members' loan limit
-    QString Texte3; // maximum loan duration in days (the overdue list)
+    QString pupilLimit;  // Texte1: pupils' loan limit ("0": no limit)
+    QString memberLimit; // Texte2: external members' loan limit
+    QString maxLoanDays; // Texte3: maximum loan duration in days (the overdue list)
 
     bool operator==(const LoanLimitFields&) const = default;
 };

@@ -21,17 +21,17 @@ ActionChoiceWindow::ActionChoiceWindow(std::function<void(const QString&)> read,
         connect(b, &QPushButton::clicked, this, [this, command] { choose(command); });
         return b;
     };
-    SSCommand1 = button("SSCommand1", QStringLiteral("&Emprunt"),
+    loanButton = button("SSCommand1", QStringLiteral("&Emprunt"),
                         QStringLiteral("Action : EMPRUNT"), QStringLiteral("EMPRUNT"));
-    SSCommand2 = button("SSCommand2", QStringLiteral("&Restitution"),
-                        QStringLiteral("Action : RESTITUTION"), QStringLiteral("RESTITUTION"));
-    SSCommand3 = button("SSCommand3", QStringLiteral("&Impression"),
-                        QStringLiteral("Action : IMPRESSION"), QStringLiteral("IMPRESSION"));
+    returnButton = button("SSCommand2", QStringLiteral("&Restitution"),
+                          QStringLiteral("Action : RESTITUTION"), QStringLiteral("RESTITUTION"));
+    printButton = button("SSCommand3", QStringLiteral("&Impression"),
+                         QStringLiteral("Action : IMPRESSION"), QStringLiteral("IMPRESSION"));
 
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(16, 16, 16, 16);
     layout->setSpacing(12);
-    for (QPushButton* b : {SSCommand1, SSCommand2, SSCommand3})
+    for (QPushButton* b : {loanButton, returnButton, printButton})
         layout->addWidget(b);
 
     adjustSize();

@@ -19,9 +19,9 @@ class ActionChoiceWindow : public QWidget {
     void choose(const QString& command);
 
     std::function<void(const QString&)> read_;
-    QPushButton* SSCommand1;
-    QPushButton* SSCommand2;
-    QPushButton* SSCommand3;
+    QPushButton* loanButton;   // SSCommand1
+    QPushButton* returnButton; // SSCommand2
+    QPushButton* printButton;  // SSCommand3
 };
 
 } // namespace karvel

@@ -21,95 +21,95 @@ BorrowerChoiceWindow::BorrowerChoiceWindow(AppContext& ctx,
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("KarVel - Choix de l'emprunteur"));
 
-    List1 = new QListWidget(this);
-    List1->setObjectName(QStringLiteral("List1"));
-    List2 = new QListWidget(this);
-    List2->setObjectName(QStringLiteral("List2"));
+    classList = new QListWidget(this);
+    classList->setObjectName(QStringLiteral("List1"));
+    borrowerList = new QListWidget(this);
+    borrowerList->setObjectName(QStringLiteral("List2"));
     // Hidden until a class is chosen, without the window changing shape.
-    QSizePolicy keepPlace = List2->sizePolicy();
+    QSizePolicy keepPlace = borrowerList->sizePolicy();
     keepPlace.setRetainSizeWhenHidden(true);
-    List2->setSizePolicy(keepPlace);
-    List2->hide();
-    Text1 = new QLineEdit(this);
-    Text1->setObjectName(QStringLiteral("Text1"));
+    borrowerList->setSizePolicy(keepPlace);
+    borrowerList->hide();
+    searchField = new QLineEdit(this);
+    searchField->setObjectName(QStringLiteral("Text1"));
 
-    SSCommand1 = new QPushButton(QStringLiteral("&Accepter"), this);
-    SSCommand1->setObjectName(QStringLiteral("SSCommand1"));
-    SSCommand1->setToolTip(QStringLiteral("Cliquez pour accepter la sélection"));
-    SSCommand2 = new QPushButton(QStringLiteral("&Quitter"), this);
-    SSCommand2->setObjectName(QStringLiteral("SSCommand2"));
-    SSCommand2->setToolTip(QStringLiteral("Cliquez pour quitter"));
+    acceptButton = new QPushButton(QStringLiteral("&Accepter"), this);
+    acceptButton->setObjectName(QStringLiteral("SSCommand1"));
+    acceptButton->setToolTip(QStringLiteral("Cliquez pour accepter la sélection"));
+    quitButton = new QPushButton(QStringLiteral("&Quitter"), this);
+    quitButton->setObjectName(QStringLiteral("SSCommand2"));
+    quitButton->setToolTip(QStringLiteral("Cliquez pour quitter"));
 
     auto* layout = new QGridLayout(this);
     layout->setContentsMargins(12, 12, 12, 12);
     layout->addWidget(new QLabel(QStringLiteral("Classes"), this), 0, 0);
     layout->addWidget(
         new QLabel(QStringLiteral("Liste des emprunteurs de la classe sélectionnée"), this), 0, 1);
-    layout->addWidget(List1, 1, 0);
-    layout->addWidget(List2, 1, 1);
-    layout->addWidget(Text1, 2, 1);
+    layout->addWidget(classList, 1, 0);
+    layout->addWidget(borrowerList, 1, 1);
+    layout->addWidget(searchField, 2, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(SSCommand1);
-    buttons->addWidget(SSCommand2);
+    buttons->addWidget(acceptButton);
+    buttons->addWidget(quitButton);
     layout->addLayout(buttons, 3, 0, 1, 2);
     layout->setColumnStretch(0, 2);
     layout->setColumnStretch(1, 3);
 
     // A class chosen with the mouse or the arrow keys lists its borrowers.
-    connect(List1, &QListWidget::currentRowChanged, this, &BorrowerChoiceWindow::listBorrowers);
-    connect(Text1, &QLineEdit::textChanged, this, &BorrowerChoiceWindow::search);
-    connect(List2, &QListWidget::itemDoubleClicked, this, &BorrowerChoiceWindow::accept);
-    connect(SSCommand1, &QPushButton::clicked, this, &BorrowerChoiceWindow::accept);
-    connect(SSCommand2, &QPushButton::clicked, this, &QWidget::hide);
+    connect(classList, &QListWidget::currentRowChanged, this, &BorrowerChoiceWindow::listBorrowers);
+    connect(searchField, &QLineEdit::textChanged, this, &BorrowerChoiceWindow::search);
+    connect(borrowerList, &QListWidget::itemDoubleClicked, this, &BorrowerChoiceWindow::accept);
+    connect(acceptButton, &QPushButton::clicked, this, &BorrowerChoiceWindow::accept);
+    connect(quitButton, &QPushButton::clicked, this, &QWidget::hide);
 
     resize(620, 420);
     CentreWindow(*this);
 }
 
 void BorrowerChoiceWindow::setClasses(const QStringList& classLines) {
-    List1->clear();
-    List1->addItems(classLines);
+    classList->clear();
+    classList->addItems(classLines);
     // The first class stands chosen, its borrowers listed and the search
     // field ready, so a name can be typed at once.
-    List1->setCurrentRow(0);
+    classList->setCurrentRow(0);
 }
 
 void BorrowerChoiceWindow::listBorrowers(int classRow) {
     if (classRow < 0)
         return;
-    const QString classLine = List1->item(classRow)->text();
+    const QString classLine = classList->item(classRow)->text();
     BorrowerList borrowers;
     if (!RunReportingErrors(ctx_, [&] { borrowers = BorrowersOfClass(ctx_, classLine); }))
         return;
     category_ = borrowers.category;
-    List2->show();
-    List2->clear();
-    List2->addItems(borrowers.lines);
-    Text1->setFocus();
+    borrowerList->show();
+    borrowerList->clear();
+    borrowerList->addItems(borrowers.lines);
+    searchField->setFocus();
 }
 
 void BorrowerChoiceWindow::search(const QString& text) {
     QStringList lines;
-    lines.reserve(List2->count());
-    for (int i = 0; i < List2->count(); ++i)
-        lines.push_back(List2->item(i)->text());
+    lines.reserve(borrowerList->count());
+    for (int i = 0; i < borrowerList->count(); ++i)
+        lines.push_back(borrowerList->item(i)->text());
     const int row = FindBorrowerLine(lines, text);
     if (row < 0)
         return;
-    List2->scrollToItem(List2->item(row), QAbstractItemView::PositionAtTop);
-    List2->setCurrentRow(row);
+    borrowerList->scrollToItem(borrowerList->item(row), QAbstractItemView::PositionAtTop);
+    borrowerList->setCurrentRow(row);
 }
 
 void BorrowerChoiceWindow::accept() {
-    const QList<QListWidgetItem*> selected = List2->selectedItems();
+    const QList<QListWidgetItem*> selected = borrowerList->selectedItems();
     if (selected.isEmpty())
         return;
     const QString reading = BorrowerReading(category_, selected.first()->text());
     if (reading.isEmpty())
         return;
     hide();
-    List2->hide();
+    borrowerList->hide();
     read_(reading);
 }
 

@@ -33,11 +33,11 @@ class BorrowerChoiceWindow : public QWidget {
     std::function<void(const QString&)> read_;
     // The kind of the borrowers listed, which gives the prefix of a reading.
     QString category_;
-    QListWidget* List1;
-    QListWidget* List2;
-    QLineEdit* Text1;
-    QPushButton* SSCommand1;
-    QPushButton* SSCommand2;
+    QListWidget* classList;    // List1
+    QListWidget* borrowerList; // List2
+    QLineEdit* searchField;    // Text1
+    QPushButton* acceptButton; // SSCommand1
+    QPushButton* quitButton;   // SSCommand2
 };
 
 } // namespace karvel

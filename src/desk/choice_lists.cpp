@@ -16,7 +16,7 @@ const QString kExternal = QStringLiteral("extérieur");
 QStringList ClassEntries(AppContext& ctx) {
     QStringList lines;
     if (folderExists(ctx.pupilsFolder) && fileExistsIn(ctx.pupilsFolder, kPupilsFile)) {
-        RecordView& classes = ctx.views.équipepédago;
+        RecordView& classes = ctx.views.classesView;
         classes.bind(pathIn(ctx.pupilsFolder, kPupilsFile));
         classes.query(Queries::classes());
         for (; !classes.isEOF(); classes.moveNext())
@@ -35,13 +35,13 @@ BorrowerList BorrowersOfClass(AppContext& ctx, const QString& classLine) {
     QString surname, firstName;
     if (classNumber == QStringLiteral("XX")) {
         list.category = kExternal;
-        view = &ctx.views.inscription;
+        view = &ctx.views.membersView;
         view->query(Queries::membersByName());
         surname = QStringLiteral("nom");
         firstName = QStringLiteral("prénom");
     } else {
         list.category = kPupil;
-        view = &ctx.views.feuilleenfant;
+        view = &ctx.views.pupilsView;
         view->query(Queries::pupilsOfClass(classNumber));
         surname = QStringLiteral("nomenfant");
         firstName = QStringLiteral("prénomenfant");

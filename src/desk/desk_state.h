@@ -8,15 +8,15 @@
 namespace karvel {
 
 struct DeskState {
-    QString Text1;     // the reading to interpret
-    QString Text2;     // current action word: "EMPRUNT", "RESTITUTION" or empty
-    QString Text3;     // the last accepted borrower reading ("ECO-00042")
-    QString Text4;     // number of the document being handled
-    QString Label4;    // caption of the current action
-    QString Label5;    // kind of borrower: "école" or "extérieur"
-    QString Label6;    // the borrower's number
-    QString Label9;    // the borrower's name
-    QStringList List1; // documents handled: number, " - ", title
+    QString reading;              // Text1: the reading to interpret
+    QString actionWord;           // Text2: current action word: "EMPRUNT", "RESTITUTION" or empty
+    QString borrowerReading;      // Text3: the last accepted borrower reading ("ECO-00042")
+    QString documentNumber;       // Text4: number of the document being handled
+    QString actionCaption;        // Label4: caption of the current action
+    QString borrowerKind;         // Label5: kind of borrower: "école" or "extérieur"
+    QString borrowerNumber;       // Label6: the borrower's number
+    QString borrowerName;         // Label9: the borrower's name
+    QStringList handledDocuments; // List1: documents handled: number, " - ", title
     // Set when the focus must go back to the reading field; the window clears it.
     bool focusReading = false;
 };

@@ -9,22 +9,22 @@ namespace karvel {
 // The copy of the document view's current record that the journal and the
 // document list work from.
 struct CurrentDocumentRecord {
-    QString inventaire;
-    QString titre;
-    QString auteur;
-    QString éditeur;
-    QString ISBN;
-    QString dateacquisition;
-    QString prix;
+    QString number;          // inventaire
+    QString title;           // titre
+    QString author;          // auteur
+    QString publisher;       // éditeur
+    QString isbn;            // ISBN
+    QString acquisitionDate; // dateacquisition
+    QString price;           // prix
     QString dewey;
-    QString casier;
-    QString emprunt;
-    QString motsclés;
-    QString emprunté;
-    QString catégorieemprunteur;
-    QString emprunteur;
-    QString dateemprunt;
-    QString cumul;
+    QString shelfMark;    // casier
+    QString lendable;     // emprunt
+    QString keywords;     // motsclés
+    QString loanState;    // emprunté
+    QString borrowerKind; // catégorieemprunteur
+    QString borrower;     // emprunteur
+    QString loanDate;     // dateemprunt
+    QString loanCount;    // cumul
 };
 
 struct DeskValues {

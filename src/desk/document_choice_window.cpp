@@ -21,35 +21,35 @@ DocumentChoiceWindow::DocumentChoiceWindow(AppContext& ctx,
     setObjectName(QStringLiteral("Form4"));
     setWindowTitle(QStringLiteral("KarVel - Liste des Documents"));
 
-    Text1 = new QLineEdit(this);
-    Text1->setObjectName(QStringLiteral("Text1"));
-    Text1->setClearButtonEnabled(true);
+    searchField = new QLineEdit(this);
+    searchField->setObjectName(QStringLiteral("Text1"));
+    searchField->setClearButtonEnabled(true);
     auto* searchLabel = new QLabel(QStringLiteral("&Rechercher un titre ou un auteur :"), this);
-    searchLabel->setBuddy(Text1);
+    searchLabel->setBuddy(searchField);
 
-    lines_ = new DocumentList(ctx_.views.Fichedocument, this);
-    List2 = new QListView(this);
-    List2->setObjectName(QStringLiteral("List2"));
-    List2->setModel(lines_);
-    List2->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lines_ = new DocumentList(ctx_.views.documentsView, this);
+    documentList = new QListView(this);
+    documentList->setObjectName(QStringLiteral("List2"));
+    documentList->setModel(lines_);
+    documentList->setEditTriggers(QAbstractItemView::NoEditTriggers);
     // Every line has the same height, so the view never measures a million of them.
-    List2->setUniformItemSizes(true);
+    documentList->setUniformItemSizes(true);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(12, 12, 12, 12);
     layout->addWidget(searchLabel);
-    layout->addWidget(Text1);
-    layout->addWidget(List2);
+    layout->addWidget(searchField);
+    layout->addWidget(documentList);
 
-    connect(Text1, &QLineEdit::textChanged, this, &DocumentChoiceWindow::search);
-    connect(List2, &QListView::doubleClicked, this, &DocumentChoiceWindow::accept);
+    connect(searchField, &QLineEdit::textChanged, this, &DocumentChoiceWindow::search);
+    connect(documentList, &QListView::doubleClicked, this, &DocumentChoiceWindow::accept);
 
     resize(640, 480);
     CentreWindow(*this);
 }
 
 bool DocumentChoiceWindow::hasLines() const {
-    return lines_->rowCount() > 0 || !Text1->text().isEmpty();
+    return lines_->rowCount() > 0 || !searchField->text().isEmpty();
 }
 
 void DocumentChoiceWindow::listAll() {
@@ -60,7 +60,7 @@ void DocumentChoiceWindow::showList() {
     show();
     raise();
     activateWindow();
-    List2->show();
+    documentList->show();
 }
 
 void DocumentChoiceWindow::search(const QString& text) {
@@ -68,7 +68,7 @@ void DocumentChoiceWindow::search(const QString& text) {
 }
 
 void DocumentChoiceWindow::accept() {
-    const QModelIndexList selected = List2->selectionModel()->selectedIndexes();
+    const QModelIndexList selected = documentList->selectionModel()->selectedIndexes();
     if (selected.isEmpty())
         return;
     QString line;

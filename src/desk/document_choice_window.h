@@ -35,8 +35,8 @@ class DocumentChoiceWindow : public QWidget {
     AppContext& ctx_;
     std::function<void(const QString&)> read_;
     DocumentList* lines_;
-    QLineEdit* Text1;
-    QListView* List2;
+    QLineEdit* searchField;  // Text1
+    QListView* documentList; // List2
 };
 
 } // namespace karvel

@@ -52,7 +52,7 @@ class Interpretation {
     Interpretation(AppContext& ctx, DeskState& desk) : ctx_(ctx), desk_(desk) {}
 
     void run() {
-        const QString reading = desk_.Text1;
+        const QString reading = desk_.reading;
         if (same(reading, kReturn) || same(reading, QStringLiteral("R")))
             command(kReturn, QStringLiteral("Restitution de documents"),
                     QStringLiteral("Restitution d'un document"));
@@ -71,7 +71,7 @@ class Interpretation {
 
   private:
     void clearReading() {
-        desk_.Text1.clear();
+        desk_.reading.clear();
         desk_.focusReading = true;
     }
     void refuse(Icon icon, const QString& text) {
@@ -81,7 +81,7 @@ class Interpretation {
     // A refusal about the document read: the number goes with the reading.
     void refuseDocument(const QString& text) {
         refuse(Icon::Critical, text);
-        desk_.Text4.clear();
+        desk_.documentNumber.clear();
         clearReading();
     }
     void refuseBorrower() {
@@ -90,11 +90,11 @@ class Interpretation {
     }
 
     void command(const QString& word, const QString& caption, const QString& action) {
-        desk_.Text2 = word;
-        desk_.Label4 = caption;
+        desk_.actionWord = word;
+        desk_.actionCaption = caption;
         ctx_.desk.CurrentAction = action;
-        desk_.Text4.clear();
-        desk_.List1.clear();
+        desk_.documentNumber.clear();
+        desk_.handledDocuments.clear();
         clearReading();
     }
 
@@ -104,37 +104,37 @@ class Interpretation {
     }
 
     void pupil(const QString& reading) {
-        desk_.Text3 = reading;
-        desk_.Label5 = kPupil;
+        desk_.borrowerReading = reading;
+        desk_.borrowerKind = kPupil;
         ctx_.desk.BorrowerCategory = kPupil;
-        desk_.Label6 = lastFive(reading);
-        RecordView& pupils = findPupil(desk_.Label6);
+        desk_.borrowerNumber = lastFive(reading);
+        RecordView& pupils = findPupil(desk_.borrowerNumber);
         if (pupils.isEmpty())
             return refuseBorrower();
-        desk_.Label9 = pupilName(pupils);
+        desk_.borrowerName = pupilName(pupils);
         clearReading();
-        desk_.List1.clear();
+        desk_.handledDocuments.clear();
     }
 
     void member(const QString& reading) {
-        desk_.Text3 = reading;
-        desk_.Label5 = kMember;
+        desk_.borrowerReading = reading;
+        desk_.borrowerKind = kMember;
         ctx_.desk.BorrowerCategory = kMember;
-        desk_.Label6 = lastFive(reading);
-        RecordView& members = findMember(desk_.Label6);
+        desk_.borrowerNumber = lastFive(reading);
+        RecordView& members = findMember(desk_.borrowerNumber);
         if (members.isEmpty())
             return refuseBorrower();
-        desk_.Label9 = memberName(members);
+        desk_.borrowerName = memberName(members);
         if (memberBarred(members)) {
-            refuse(Icon::Exclamation, desk_.Label9 + kMemberBarredAtCard);
+            refuse(Icon::Exclamation, desk_.borrowerName + kMemberBarredAtCard);
             return ResetLoanDesk(desk_);
         }
         clearReading();
-        desk_.List1.clear();
+        desk_.handledDocuments.clear();
     }
 
     RecordView& findPupil(const QString& number) {
-        RecordView& pupils = ctx_.views.feuilleenfant;
+        RecordView& pupils = ctx_.views.pupilsView;
         pupils.bind(pathIn(ctx_.pupilsFolder, kPupilsFile));
         pupils.query(Queries::pupilByNumber(number));
         return pupils;
@@ -154,50 +154,50 @@ class Interpretation {
     // borrower who cannot be found leaves the name empty, a document lent
     // to no known kind of borrower leaves no borrower.
     void showBorrowerOf(const QString& category, const QString& number) {
-        desk_.Text3.clear();
-        desk_.Label5.clear();
-        desk_.Label6.clear();
-        desk_.Label9.clear();
+        desk_.borrowerReading.clear();
+        desk_.borrowerKind.clear();
+        desk_.borrowerNumber.clear();
+        desk_.borrowerName.clear();
         const bool pupil = same(category, kPupil);
         if (!pupil && !same(category, kMember))
             return;
-        desk_.Text3 = (pupil ? QStringLiteral("ECO-") : QStringLiteral("EXT-")) + number;
-        desk_.Label5 = pupil ? kPupil : kMember;
-        desk_.Label6 = number;
+        desk_.borrowerReading = (pupil ? QStringLiteral("ECO-") : QStringLiteral("EXT-")) + number;
+        desk_.borrowerKind = pupil ? kPupil : kMember;
+        desk_.borrowerNumber = number;
         RunReportingErrors(ctx_, [&] {
             RecordView& borrower = pupil ? findPupil(number) : findMember(number);
             if (!borrower.isEmpty())
-                desk_.Label9 = pupil ? pupilName(borrower) : memberName(borrower);
+                desk_.borrowerName = pupil ? pupilName(borrower) : memberName(borrower);
         });
     }
 
     RecordView& findMember(const QString& number) {
-        RecordView& members = ctx_.views.inscription;
+        RecordView& members = ctx_.views.membersView;
         members.bind(pathIn(ctx_.dataFolder, kMembersFile));
         members.query(Queries::memberByNumber(number));
         return members;
     }
 
     DocumentView& findDocument(const QString& number) {
-        DocumentView& documents = ctx_.views.Fichedocument;
+        DocumentView& documents = ctx_.views.documentsView;
         documents.bind(pathIn(ctx_.dataFolder, kCatalogueFile));
         documents.query(Queries::documentByNumber(number));
         return documents;
     }
 
     void document(const QString& reading) {
-        if (desk_.Text2.isEmpty()) {
+        if (desk_.actionWord.isEmpty()) {
             refuse(Icon::Critical, kUnknownCommand);
             return clearReading();
         }
-        desk_.Text4 = zeroPadded(lastFive(reading));
-        DocumentView& documents = findDocument(desk_.Text4);
+        desk_.documentNumber = zeroPadded(lastFive(reading));
+        DocumentView& documents = findDocument(desk_.documentNumber);
         if (documents.isEmpty())
             return refuseDocument(kNoSuchDocument);
         const QString state = documents.field(QStringLiteral("emprunté"));
-        if (same(desk_.Text2, kReturn))
+        if (same(desk_.actionWord, kReturn))
             takeBack(documents, state);
-        else if (same(desk_.Text2, kLoan))
+        else if (same(desk_.actionWord, kLoan))
             lend(documents, state);
         else
             clearReading();
@@ -207,16 +207,16 @@ class Interpretation {
 
     void takeBack(DocumentView& documents, const QString& state) {
         if (same(state, QStringLiteral("O"))) {
-            const QString line =
-                desk_.Text4 + QStringLiteral(" - ") + documents.field(QStringLiteral("titre"));
+            const QString line = desk_.documentNumber + QStringLiteral(" - ") +
+                                 documents.field(QStringLiteral("titre"));
             const QString category = documents.field(QStringLiteral("catégorieemprunteur"));
             const QString borrower = documents.field(QStringLiteral("emprunteur"));
             if (!RecordReturn(ctx_))
                 return refuseDocument(OvertakenMessage(documents, DeskChange::Return));
             // Listed once saved, so the printed list never shows a return
             // that did not happen.
-            desk_.List1.append(line);
-            desk_.Text4.clear();
+            desk_.handledDocuments.append(line);
+            desk_.documentNumber.clear();
             clearReading();
             ctx_.play(Sound::Recorded);
             showBorrowerOf(category, borrower);
@@ -230,13 +230,13 @@ class Interpretation {
     }
 
     void lend(DocumentView& documents, const QString& state) {
-        if (desk_.Text3.isEmpty()) {
+        if (desk_.borrowerReading.isEmpty()) {
             refuse(Icon::Critical, kUnknownBorrower);
             return clearReading();
         }
         DeskValues& values = ctx_.desk;
-        values.BorrowerNumber = lastFive(desk_.Label6);
-        values.DocumentNumber = desk_.Text4;
+        values.BorrowerNumber = lastFive(desk_.borrowerNumber);
+        values.DocumentNumber = desk_.documentNumber;
 
         if (same(state, QStringLiteral("O")))
             return refuseDocument(kAlreadyLent);
@@ -251,14 +251,14 @@ class Interpretation {
         const RecordView::FieldTexts decided = documents.loanState();
 
         RecordView* member = nullptr;
-        if (same(desk_.Label5, kMember)) {
+        if (same(desk_.borrowerKind, kMember)) {
             values.BorrowerCategory = kMember;
             member = &findMember(values.BorrowerNumber);
             if (memberBarred(*member)) {
-                refuse(Icon::Exclamation, desk_.Label9 + kMemberBarredAtLoan);
+                refuse(Icon::Exclamation, desk_.borrowerName + kMemberBarredAtLoan);
                 return clearReading();
             }
-        } else if (same(desk_.Label5, kPupil)) {
+        } else if (same(desk_.borrowerKind, kPupil)) {
             values.BorrowerCategory = kPupil;
         }
 
@@ -289,8 +289,8 @@ class Interpretation {
             });
         }
 
-        desk_.List1.append(desk_.Text4 + QStringLiteral(" - ") +
-                           lent.field(QStringLiteral("titre")));
+        desk_.handledDocuments.append(desk_.documentNumber + QStringLiteral(" - ") +
+                                      lent.field(QStringLiteral("titre")));
         WriteJournalEntry(ctx_);
         clearReading();
         ctx_.play(Sound::Recorded);
@@ -317,7 +317,7 @@ bool RecordReturn(AppContext& ctx) {
     std::optional<QByteArray> entry;
     RunReportingErrors(ctx, [&] { entry = JournalEntry(ctx); });
 
-    DocumentView& documents = ctx.views.Fichedocument;
+    DocumentView& documents = ctx.views.documentsView;
     const RecordView::FieldTexts decided = documents.loanState();
     documents.setField(QStringLiteral("emprunté"), QStringLiteral("N"));
     documents.setField(QStringLiteral("emprunteur"), QString());
@@ -333,15 +333,15 @@ bool RecordReturn(AppContext& ctx) {
 }
 
 void ResetLoanDesk(DeskState& desk) {
-    desk.Text1.clear();
-    desk.Text2.clear();
-    desk.Text3.clear();
-    desk.Text4.clear();
-    desk.Label4.clear();
-    desk.Label5.clear();
-    desk.Label6.clear();
-    desk.Label9.clear();
-    desk.List1.clear();
+    desk.reading.clear();
+    desk.actionWord.clear();
+    desk.borrowerReading.clear();
+    desk.documentNumber.clear();
+    desk.actionCaption.clear();
+    desk.borrowerKind.clear();
+    desk.borrowerNumber.clear();
+    desk.borrowerName.clear();
+    desk.handledDocuments.clear();
     desk.focusReading = true;
 }
 

@@ -11,10 +11,10 @@ namespace karvel {
 namespace {
 
 QString borrowerLine(AppContext& ctx, const CurrentDocumentRecord& document) {
-    const QString& number = document.emprunteur;
-    const QString& kind = document.catégorieemprunteur;
+    const QString& number = document.borrower;
+    const QString& kind = document.borrowerKind;
     if (kind.compare(QStringLiteral("extérieur"), Qt::CaseInsensitive) == 0) {
-        RecordView& members = ctx.views.inscription;
+        RecordView& members = ctx.views.membersView;
         members.bind(pathIn(ctx.dataFolder, kMembersFile));
         members.query(Queries::memberByNumber(number));
         if (!members.isEmpty())
@@ -22,7 +22,7 @@ QString borrowerLine(AppContext& ctx, const CurrentDocumentRecord& document) {
                    kind + QStringLiteral(") - ") + members.field(QStringLiteral("nom")) +
                    QLatin1Char(' ') + members.field(QStringLiteral("prénom"));
     } else {
-        RecordView& pupils = ctx.views.feuilleenfant;
+        RecordView& pupils = ctx.views.pupilsView;
         pupils.bind(pathIn(ctx.pupilsFolder, kPupilsFile));
         pupils.query(Queries::pupilByNumber(number));
         if (!pupils.isEmpty())
@@ -40,25 +40,25 @@ QString borrowerLine(AppContext& ctx, const CurrentDocumentRecord& document) {
 } // namespace
 
 void CopyDocumentRecord(AppContext& ctx) {
-    const DocumentView& view = ctx.views.Fichedocument;
+    const DocumentView& view = ctx.views.documentsView;
     const auto f = [&](const char* name) { return view.field(QString::fromUtf8(name)); };
     CurrentDocumentRecord& d = ctx.desk.CurrentDocument;
-    d.inventaire = f("inventaire");
-    d.titre = f("titre");
-    d.auteur = f("auteur");
-    d.éditeur = f("éditeur");
-    d.ISBN = f("ISBN");
-    d.dateacquisition = f("dateacquisition");
-    d.prix = f("prix");
+    d.number = f("inventaire");
+    d.title = f("titre");
+    d.author = f("auteur");
+    d.publisher = f("éditeur");
+    d.isbn = f("ISBN");
+    d.acquisitionDate = f("dateacquisition");
+    d.price = f("prix");
     d.dewey = f("dewey");
-    d.casier = f("casier");
-    d.emprunt = f("emprunt");
-    d.motsclés = f("motsclés");
-    d.emprunté = f("emprunté");
-    d.catégorieemprunteur = f("catégorieemprunteur");
-    d.emprunteur = f("emprunteur");
-    d.dateemprunt = f("dateemprunt");
-    d.cumul = f("cumul");
+    d.shelfMark = f("casier");
+    d.lendable = f("emprunt");
+    d.keywords = f("motsclés");
+    d.loanState = f("emprunté");
+    d.borrowerKind = f("catégorieemprunteur");
+    d.borrower = f("emprunteur");
+    d.loanDate = f("dateemprunt");
+    d.loanCount = f("cumul");
 }
 
 QString JournalFileName(const QDate& day) {
@@ -75,17 +75,16 @@ QByteArray JournalEntry(AppContext& ctx) {
     QStringList lines;
     lines << today + QStringLiteral(" - ") + now.time().toString(QStringLiteral("hh:mm")) +
                  QStringLiteral(" - ") + action;
-    if (d.catégorieemprunteur.compare(QStringLiteral("extérieur"), Qt::CaseInsensitive) == 0 ||
-        d.catégorieemprunteur.compare(QStringLiteral("école"), Qt::CaseInsensitive) == 0)
+    if (d.borrowerKind.compare(QStringLiteral("extérieur"), Qt::CaseInsensitive) == 0 ||
+        d.borrowerKind.compare(QStringLiteral("école"), Qt::CaseInsensitive) == 0)
         lines << borrowerLine(ctx, d);
-    lines << QStringLiteral("Document : ") + d.inventaire + QStringLiteral(" - ") + d.titre +
-                 QStringLiteral(" - ") + d.éditeur;
+    lines << QStringLiteral("Document : ") + d.number + QStringLiteral(" - ") + d.title +
+                 QStringLiteral(" - ") + d.publisher;
     if (action.compare(QStringLiteral("Emprunt d'un document"), Qt::CaseInsensitive) == 0)
-        lines << QStringLiteral("emprunté le ") + d.dateemprunt;
+        lines << QStringLiteral("emprunté le ") + d.loanDate;
     else if (action.compare(QStringLiteral("Restitution d'un document"), Qt::CaseInsensitive) == 0)
-        lines << QStringLiteral("emprunté le ") + d.dateemprunt +
-                     QStringLiteral(" - restitué le ") + today + QStringLiteral(" - ") +
-                     ctx.views.Fichedocument.caption();
+        lines << QStringLiteral("emprunté le ") + d.loanDate + QStringLiteral(" - restitué le ") +
+                     today + QStringLiteral(" - ") + ctx.views.documentsView.caption();
     else
         lines << QString();
     // The journal lines take the quoted form of the settings files.

@@ -99,48 +99,48 @@ LoanDeskWindow::LoanDeskWindow(AppContext& ctx, QWidget* parent)
     // Reading.
     auto* reading = new QGroupBox(QStringLiteral("Lecture du code-barres"), this);
     reading->setObjectName(QStringLiteral("Frame1"));
-    Label7 = new QLabel(QStringLiteral("Lecture du code-barres"), reading);
-    Label7->setObjectName(QStringLiteral("Label7"));
-    Text1 = makeField(reading, "Text1");
-    Text1->setValidator(new UpperCaseValidator(Text1));
-    Label7->setBuddy(Text1);
-    SSCommand3 = makeButton(reading, "SSCommand3", QString(),
-                            QStringLiteral("Cliquez pour valider le code-barres"));
-    SSCommand3->setIcon(validatePicture());
-    SSCommand3->setIconSize(QSize(48, 32));
-    SSCommand3->setAccessibleName(SSCommand3->toolTip());
+    readingCaption = new QLabel(QStringLiteral("Lecture du code-barres"), reading);
+    readingCaption->setObjectName(QStringLiteral("Label7"));
+    readingField = makeField(reading, "Text1");
+    readingField->setValidator(new UpperCaseValidator(readingField));
+    readingCaption->setBuddy(readingField);
+    validateButton = makeButton(reading, "SSCommand3", QString(),
+                                QStringLiteral("Cliquez pour valider le code-barres"));
+    validateButton->setIcon(validatePicture());
+    validateButton->setIconSize(QSize(48, 32));
+    validateButton->setAccessibleName(validateButton->toolTip());
     auto* readingLayout = new QHBoxLayout(reading);
-    readingLayout->addWidget(Label7);
-    readingLayout->addWidget(Text1, 1);
-    readingLayout->addWidget(SSCommand3);
+    readingLayout->addWidget(readingCaption);
+    readingLayout->addWidget(readingField, 1);
+    readingLayout->addWidget(validateButton);
 
     // Analysis: what the interpreter understood, and the choices by hand.
     auto* analysis = new QGroupBox(QStringLiteral("Analyse de la lecture du code-barres"), this);
     analysis->setObjectName(QStringLiteral("Frame2"));
-    Text2 = makeField(analysis, "Text2");
-    Text3 = makeField(analysis, "Text3");
-    Text4 = makeField(analysis, "Text4");
+    actionField = makeField(analysis, "Text2");
+    borrowerField = makeField(analysis, "Text3");
+    documentField = makeField(analysis, "Text4");
     // Only the interpreter writes them: a hand-typed action or borrower would
     // not match the borrower's kind and number shown below.
-    for (QLineEdit* field : {Text2, Text3, Text4}) {
+    for (QLineEdit* field : {actionField, borrowerField, documentField}) {
         field->setReadOnly(true);
         field->setFocusPolicy(Qt::NoFocus);
     }
-    SSCommand4 =
+    actionChoiceButton =
         makeButton(analysis, "SSCommand4", QStringLiteral("Action"),
                    QStringLiteral("Cliquez pour sélectionner manuellement l'action à effectuer"));
-    SSCommand5 =
+    borrowerChoiceButton =
         makeButton(analysis, "SSCommand5", QStringLiteral("Emprunteur"),
                    QStringLiteral("Cliquez pour sélectionner manuellement l'emprunteur concerné"));
-    SSCommand6 =
+    documentChoiceButton =
         makeButton(analysis, "SSCommand6", QStringLiteral("Documents"),
                    QStringLiteral("Cliquez pour sélectionner manuellement le document concerné"));
     auto* analysisLayout = new QGridLayout(analysis);
     const QString fieldNames[] = {QStringLiteral("Action lue"), QStringLiteral("Emprunteur lu"),
                                   QStringLiteral("Document lu")};
     const char* labelNames[] = {"actionReadLabel", "borrowerReadLabel", "documentReadLabel"};
-    QLineEdit* fields[] = {Text2, Text3, Text4};
-    QPushButton* choices[] = {SSCommand4, SSCommand5, SSCommand6};
+    QLineEdit* fields[] = {actionField, borrowerField, documentField};
+    QPushButton* choices[] = {actionChoiceButton, borrowerChoiceButton, documentChoiceButton};
     for (int i = 0; i < 3; ++i) {
         auto* label = new QLabel(fieldNames[i], analysis);
         label->setObjectName(QString::fromLatin1(labelNames[i]));
@@ -165,39 +165,39 @@ LoanDeskWindow::LoanDeskWindow(AppContext& ctx, QWidget* parent)
         heading->setProperty("index", i);
         viewLayout->addWidget(heading, i, 0, Qt::AlignTop);
     }
-    Label4 = makeCaption(view, "Label4");
-    Label5 = makeCaption(view, "Label5");
-    Label6 = makeCaption(view, "Label6");
-    Label9 = makeCaption(view, "Label9");
-    List1 = new QListWidget(view);
-    List1->setObjectName(QStringLiteral("List1"));
+    actionLabel = makeCaption(view, "Label4");
+    borrowerKindLabel = makeCaption(view, "Label5");
+    borrowerNumberLabel = makeCaption(view, "Label6");
+    borrowerNameLabel = makeCaption(view, "Label9");
+    handledList = new QListWidget(view);
+    handledList->setObjectName(QStringLiteral("List1"));
     // Nothing but the reading field takes the focus from a click: a scan
     // made after a click on the list or a button still reaches the field.
-    List1->setFocusPolicy(Qt::NoFocus);
+    handledList->setFocusPolicy(Qt::NoFocus);
     auto* borrower = new QHBoxLayout;
-    borrower->addWidget(Label5);
-    borrower->addWidget(Label6);
-    borrower->addWidget(Label9, 1);
-    viewLayout->addWidget(Label4, 0, 1);
+    borrower->addWidget(borrowerKindLabel);
+    borrower->addWidget(borrowerNumberLabel);
+    borrower->addWidget(borrowerNameLabel, 1);
+    viewLayout->addWidget(actionLabel, 0, 1);
     viewLayout->addLayout(borrower, 1, 1);
-    viewLayout->addWidget(List1, 2, 1);
+    viewLayout->addWidget(handledList, 2, 1);
     viewLayout->setColumnStretch(1, 1);
 
-    SSCommand7 = makeButton(this, "SSCommand7", QStringLiteral("&Imprimer"),
-                            QStringLiteral("Cliquez pour imprimer"));
-    SSCommand8 = makeButton(this, "SSCommand8", QStringLiteral("&Aperçu"),
-                            QStringLiteral("Cliquez pour voir la liste avant de l'imprimer"));
-    SSCommand2 = makeButton(this, "SSCommand2", QStringLiteral("&Quitter"),
+    printButton = makeButton(this, "SSCommand7", QStringLiteral("&Imprimer"),
+                             QStringLiteral("Cliquez pour imprimer"));
+    previewButton = makeButton(this, "SSCommand8", QStringLiteral("&Aperçu"),
+                               QStringLiteral("Cliquez pour voir la liste avant de l'imprimer"));
+    quitButton = makeButton(this, "SSCommand2", QStringLiteral("&Quitter"),
                             QStringLiteral("Cliquez pour quitter la gestion des prêts"));
-    SSCommand1 =
+    newReadingButton =
         makeButton(this, "SSCommand1", QStringLiteral("&Nouvelle lecture de codes-barres"),
                    QStringLiteral("Cliquez pour effectuer une nouvelle lecture de codes-barres"));
     auto* bottom = new QHBoxLayout;
-    bottom->addWidget(SSCommand7);
-    bottom->addWidget(SSCommand8);
+    bottom->addWidget(printButton);
+    bottom->addWidget(previewButton);
     bottom->addStretch();
-    bottom->addWidget(SSCommand1);
-    bottom->addWidget(SSCommand2);
+    bottom->addWidget(newReadingButton);
+    bottom->addWidget(quitButton);
 
     for (QPushButton* button : findChildren<QPushButton*>())
         button->setFocusPolicy(Qt::TabFocus);
@@ -208,16 +208,16 @@ LoanDeskWindow::LoanDeskWindow(AppContext& ctx, QWidget* parent)
     layout->addWidget(view, 1);
     layout->addLayout(bottom);
 
-    connect(SSCommand3, &QPushButton::clicked, this, &LoanDeskWindow::validateReading);
+    connect(validateButton, &QPushButton::clicked, this, &LoanDeskWindow::validateReading);
     // Readers end each code with Enter, which must do exactly what the click does.
-    connect(Text1, &QLineEdit::returnPressed, SSCommand3, &QPushButton::click);
-    connect(SSCommand1, &QPushButton::clicked, this, &LoanDeskWindow::newReading);
-    connect(SSCommand2, &QPushButton::clicked, this, &LoanDeskWindow::closeLoanDesk);
-    connect(SSCommand7, &QPushButton::clicked, this, &LoanDeskWindow::printList);
-    connect(SSCommand8, &QPushButton::clicked, this, &LoanDeskWindow::previewList);
-    connect(SSCommand4, &QPushButton::clicked, this, &LoanDeskWindow::chooseAction);
-    connect(SSCommand5, &QPushButton::clicked, this, &LoanDeskWindow::chooseBorrower);
-    connect(SSCommand6, &QPushButton::clicked, this, &LoanDeskWindow::chooseDocument);
+    connect(readingField, &QLineEdit::returnPressed, validateButton, &QPushButton::click);
+    connect(newReadingButton, &QPushButton::clicked, this, &LoanDeskWindow::newReading);
+    connect(quitButton, &QPushButton::clicked, this, &LoanDeskWindow::closeLoanDesk);
+    connect(printButton, &QPushButton::clicked, this, &LoanDeskWindow::printList);
+    connect(previewButton, &QPushButton::clicked, this, &LoanDeskWindow::previewList);
+    connect(actionChoiceButton, &QPushButton::clicked, this, &LoanDeskWindow::chooseAction);
+    connect(borrowerChoiceButton, &QPushButton::clicked, this, &LoanDeskWindow::chooseBorrower);
+    connect(documentChoiceButton, &QPushButton::clicked, this, &LoanDeskWindow::chooseDocument);
 
     resize(640, 520);
     CentreWindow(*this);
@@ -225,39 +225,39 @@ LoanDeskWindow::LoanDeskWindow(AppContext& ctx, QWidget* parent)
 
 DeskState LoanDeskWindow::state() const {
     DeskState desk;
-    desk.Text1 = Text1->text();
-    desk.Text2 = Text2->text();
-    desk.Text3 = Text3->text();
-    desk.Text4 = Text4->text();
-    desk.Label4 = Label4->text();
-    desk.Label5 = Label5->text();
-    desk.Label6 = Label6->text();
-    desk.Label9 = Label9->text();
-    for (int i = 0; i < List1->count(); ++i)
-        desk.List1.push_back(List1->item(i)->text());
+    desk.reading = readingField->text();
+    desk.actionWord = actionField->text();
+    desk.borrowerReading = borrowerField->text();
+    desk.documentNumber = documentField->text();
+    desk.actionCaption = actionLabel->text();
+    desk.borrowerKind = borrowerKindLabel->text();
+    desk.borrowerNumber = borrowerNumberLabel->text();
+    desk.borrowerName = borrowerNameLabel->text();
+    for (int i = 0; i < handledList->count(); ++i)
+        desk.handledDocuments.push_back(handledList->item(i)->text());
     return desk;
 }
 
 void LoanDeskWindow::showFields(const DeskState& desk) {
-    Text1->setText(desk.Text1);
-    Text2->setText(desk.Text2);
-    Text3->setText(desk.Text3);
-    Text4->setText(desk.Text4);
-    Label4->setText(desk.Label4);
-    Label5->setText(desk.Label5);
-    Label6->setText(desk.Label6);
-    Label9->setText(desk.Label9);
-    const QStringList shown = state().List1;
-    if (desk.List1 == shown)
+    readingField->setText(desk.reading);
+    actionField->setText(desk.actionWord);
+    borrowerField->setText(desk.borrowerReading);
+    documentField->setText(desk.documentNumber);
+    actionLabel->setText(desk.actionCaption);
+    borrowerKindLabel->setText(desk.borrowerKind);
+    borrowerNumberLabel->setText(desk.borrowerNumber);
+    borrowerNameLabel->setText(desk.borrowerName);
+    const QStringList shown = state().handledDocuments;
+    if (desk.handledDocuments == shown)
         return;
-    const bool added =
-        desk.List1.size() == shown.size() + 1 && desk.List1.mid(0, shown.size()) == shown;
-    List1->clear();
-    List1->addItems(desk.List1);
-    List1->scrollToBottom();
+    const bool added = desk.handledDocuments.size() == shown.size() + 1 &&
+                       desk.handledDocuments.mid(0, shown.size()) == shown;
+    handledList->clear();
+    handledList->addItems(desk.handledDocuments);
+    handledList->scrollToBottom();
     // The line a reading just added stands out, so a pupil sees it was taken.
     if (added)
-        List1->setCurrentRow(List1->count() - 1);
+        handledList->setCurrentRow(handledList->count() - 1);
 }
 
 void LoanDeskWindow::showState(const DeskState& desk) {
@@ -272,7 +272,7 @@ void LoanDeskWindow::focusReading() {
 }
 
 void LoanDeskWindow::focusReadingField() {
-    Text1->setFocus();
+    readingField->setFocus();
 }
 
 void LoanDeskWindow::open() {
@@ -280,9 +280,9 @@ void LoanDeskWindow::open() {
 }
 
 void LoanDeskWindow::read(const QString& reading) {
-    Text1->setText(reading);
+    readingField->setText(reading);
     focusReading();
-    SSCommand3->click();
+    validateButton->click();
 }
 
 void LoanDeskWindow::beforeBox(Icon) {
@@ -304,7 +304,7 @@ void LoanDeskWindow::watchingBoxes(const std::function<void()>& action) {
 
 void LoanDeskWindow::interpretReading() {
     DeskState desk = state();
-    const QString reading = desk.Text1;
+    const QString reading = desk.reading;
     interpreting_ = &desk;
     {
         Dialogs::Watch watch(ctx_.dialogs, *this);
@@ -319,14 +319,14 @@ void LoanDeskWindow::interpretReading() {
 // made them, each interpreted as if it had come once the box was answered.
 void LoanDeskWindow::readWaiting() {
     while (const std::optional<QString> reading = ctx_.dialogs.takeWaitingReading()) {
-        Text1->setText(*reading);
+        readingField->setText(*reading);
         interpretReading();
     }
     // A reading cut in two by the box closing: its first keys were held,
     // the rest comes into the field.
     const QString unfinished = ctx_.dialogs.takeUnfinishedReading();
     if (!unfinished.isEmpty()) {
-        Text1->setText(Text1->text() + unfinished);
+        readingField->setText(readingField->text() + unfinished);
         focusReadingField();
     }
 }
@@ -384,42 +384,43 @@ void LoanDeskWindow::previewList() {
 }
 
 void LoanDeskWindow::chooseAction() {
-    if (!Form5) {
-        Form5 = new ActionChoiceWindow([this](const QString& reading) { read(reading); }, this);
-        holdChoiceWindow(*Form5);
+    if (!actionChoice) {
+        actionChoice =
+            new ActionChoiceWindow([this](const QString& reading) { read(reading); }, this);
+        holdChoiceWindow(*actionChoice);
     }
-    BringUp(ctx_, *Form5);
+    BringUp(ctx_, *actionChoice);
 }
 
 void LoanDeskWindow::chooseBorrower() {
     QStringList classes;
     if (!RunReportingErrors(ctx_, [&] { classes = ClassEntries(ctx_); }))
         return focusReading();
-    if (!Form3) {
-        Form3 = new BorrowerChoiceWindow(
+    if (!borrowerChoice) {
+        borrowerChoice = new BorrowerChoiceWindow(
             ctx_, [this](const QString& reading) { read(reading); }, this);
-        holdChoiceWindow(*Form3);
+        holdChoiceWindow(*borrowerChoice);
     }
-    Form3->setClasses(classes);
-    BringUp(ctx_, *Form3);
+    borrowerChoice->setClasses(classes);
+    BringUp(ctx_, *borrowerChoice);
 }
 
 void LoanDeskWindow::chooseDocument() {
-    if (!Form4) {
-        Form4 = new DocumentChoiceWindow(
+    if (!documentChoice) {
+        documentChoice = new DocumentChoiceWindow(
             ctx_, [this](const QString& reading) { read(reading); }, this);
-        holdChoiceWindow(*Form4);
+        holdChoiceWindow(*documentChoice);
     }
     // Listed once: the catalogue is queried again only while the list is empty.
-    if (!Form4->hasLines()) {
+    if (!documentChoice->hasLines()) {
         ctx_.dialogs.setBusy(true);
-        const bool listed = RunReportingErrors(ctx_, [&] { Form4->listAll(); });
+        const bool listed = RunReportingErrors(ctx_, [&] { documentChoice->listAll(); });
         ctx_.dialogs.setBusy(false);
         if (!listed)
             return focusReading();
     }
-    BringUp(ctx_, *Form4);
-    Form4->showList();
+    BringUp(ctx_, *documentChoice);
+    documentChoice->showList();
 }
 
 } // namespace karvel

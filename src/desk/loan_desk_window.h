@@ -78,29 +78,29 @@ class LoanDeskWindow : public QWidget, private BoxWatcher {
     // The state whose reading is being interpreted, shown when a box opens.
     const DeskState* interpreting_ = nullptr;
 
-    QLabel* Label7;
-    QLineEdit* Text1;
-    QPushButton* SSCommand3;
-    QLineEdit* Text2;
-    QLineEdit* Text3;
-    QLineEdit* Text4;
-    QPushButton* SSCommand4;
-    QPushButton* SSCommand5;
-    QPushButton* SSCommand6;
-    QLabel* Label4;
-    QLabel* Label5;
-    QLabel* Label6;
-    QLabel* Label9;
-    QListWidget* List1;
-    QPushButton* SSCommand7;
-    QPushButton* SSCommand8; // preview of the list
-    QPushButton* SSCommand2;
-    QPushButton* SSCommand1;
+    QLabel* readingCaption;            // Label7
+    QLineEdit* readingField;           // Text1
+    QPushButton* validateButton;       // SSCommand3
+    QLineEdit* actionField;            // Text2
+    QLineEdit* borrowerField;          // Text3
+    QLineEdit* documentField;          // Text4
+    QPushButton* actionChoiceButton;   // SSCommand4
+    QPushButton* borrowerChoiceButton; // SSCommand5
+    QPushButton* documentChoiceButton; // SSCommand6
+    QLabel* actionLabel;               // Label4
+    QLabel* borrowerKindLabel;         // Label5
+    QLabel* borrowerNumberLabel;       // Label6
+    QLabel* borrowerNameLabel;         // Label9
+    QListWidget* handledList;          // List1
+    QPushButton* printButton;          // SSCommand7
+    QPushButton* previewButton;        // SSCommand8: preview of the list
+    QPushButton* quitButton;           // SSCommand2
+    QPushButton* newReadingButton;     // SSCommand1
 
     // The choice windows, made when first asked for, then only shown and hidden.
-    ActionChoiceWindow* Form5 = nullptr;
-    BorrowerChoiceWindow* Form3 = nullptr;
-    DocumentChoiceWindow* Form4 = nullptr;
+    ActionChoiceWindow* actionChoice = nullptr;     // Form5
+    BorrowerChoiceWindow* borrowerChoice = nullptr; // Form3
+    DocumentChoiceWindow* documentChoice = nullptr; // Form4
 };
 
 } // namespace karvel

@@ -41,9 +41,9 @@ bool PassesLoanLimit(AppContext& ctx, const QString& borrowerCategory,
                      const QString& borrowerNumber) {
     QString limit;
     if (borrowerCategory.compare(kPupil, Qt::CaseInsensitive) == 0)
-        limit = ctx.loanLimits.Texte1;
+        limit = ctx.loanLimits.pupilLimit;
     else if (borrowerCategory.compare(kMember, Qt::CaseInsensitive) == 0)
-        limit = ctx.loanLimits.Texte2;
+        limit = ctx.loanLimits.memberLimit;
     else
         return true;
     // Blanks around the value in a hand-edited LAVOK.INI must not turn "no
@@ -51,7 +51,7 @@ bool PassesLoanLimit(AppContext& ctx, const QString& borrowerCategory,
     if (limit.trimmed() == QLatin1String("0"))
         return true;
 
-    DocumentView& view = ctx.views.Fichedocument;
+    DocumentView& view = ctx.views.documentsView;
     view.bind(pathIn(ctx.dataFolder, kCatalogueFile));
     view.query(Queries::currentLoans(borrowerCategory, borrowerNumber));
     if (view.isEmpty())

@@ -30,18 +30,18 @@ void PrintLoanList(AppContext& ctx, const DeskState& desk) {
             printer.setX(ctx.LeftMargin);
             printer.printLine(text);
         };
-        line(desk.Label4);
+        line(desk.actionCaption);
         line(ctx.clock.now().toString(QStringLiteral("dd/MM/yyyy hh:mm")));
         line();
         DrawRule(ctx.printer, ctx.LeftMargin, ctx.RightMargin);
         line();
-        line(QStringLiteral("Emprunteur : ") + desk.Label5);
-        line(QStringLiteral("Matricule : ") + desk.Label6);
-        line(QStringLiteral("Nom et Prénom : ") + desk.Label9);
+        line(QStringLiteral("Emprunteur : ") + desk.borrowerKind);
+        line(QStringLiteral("Matricule : ") + desk.borrowerNumber);
+        line(QStringLiteral("Nom et Prénom : ") + desk.borrowerName);
         line();
         line();
         DrawRule(ctx.printer, ctx.LeftMargin, ctx.RightMargin);
-        for (const QString& document : desk.List1)
+        for (const QString& document : desk.handledDocuments)
             line(document);
         printer.endDocument();
     } catch (const KarvelError& error) {

@@ -33,7 +33,7 @@ class Directory {
         hasPupils_ = folderExists(ctx.pupilsFolder) && fileExistsIn(ctx.pupilsFolder, kPupilsFile);
         if (!hasPupils_)
             return;
-        RecordView& classes = ctx.views.équipepédago;
+        RecordView& classes = ctx.views.classesView;
         classes.bind(pathIn(ctx.pupilsFolder, kPupilsFile));
         classes.query(Queries::classes());
         for (; !classes.isEOF(); classes.moveNext()) {
@@ -56,14 +56,14 @@ class Directory {
             return *found;
         Borrower borrower{number.isEmpty() ? QStringLiteral("(sans numéro)") : number, {}};
         if (external) {
-            RecordView& members = ctx_.views.inscription;
+            RecordView& members = ctx_.views.membersView;
             members.bind(pathIn(ctx_.dataFolder, kMembersFile));
             members.query(Queries::memberByNumber(number));
             if (!members.isEmpty())
                 borrower.name = members.field(QStringLiteral("nom")) + QLatin1Char(' ') +
                                 members.field(QStringLiteral("prénom"));
         } else if (hasPupils_) {
-            RecordView& pupils = ctx_.views.feuilleenfant;
+            RecordView& pupils = ctx_.views.pupilsView;
             pupils.bind(pathIn(ctx_.pupilsFolder, kPupilsFile));
             pupils.query(Queries::pupilByNumber(number));
             if (!pupils.isEmpty()) {
@@ -217,7 +217,7 @@ QString csvRow(const QStringList& fields) {
 
 int MaximumLoanDays(const AppContext& ctx) {
     bool number = false;
-    const int days = ctx.loanLimits.Texte3.trimmed().toInt(&number);
+    const int days = ctx.loanLimits.maxLoanDays.trimmed().toInt(&number);
     return number && days >= 0 ? days : kDefaultLoanDays;
 }
 
@@ -238,7 +238,7 @@ OverdueList BuildOverdueList(AppContext& ctx) {
         QString category;
     };
     std::vector<Loan> loans;
-    DocumentView& documents = ctx.views.Fichedocument;
+    DocumentView& documents = ctx.views.documentsView;
     documents.bind(pathIn(ctx.dataFolder, kCatalogueFile));
     documents.query(Queries::documentsOnLoan());
     {

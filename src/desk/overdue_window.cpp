@@ -30,43 +30,43 @@ OverdueWindow::OverdueWindow(AppContext& ctx, PathChooser choosePath, QWidget* p
     setObjectName(QStringLiteral("Retards"));
     setWindowTitle(QStringLiteral("KarVel - Documents en retard"));
 
-    Label1 = new QLabel(this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    List1 = new QTreeWidget(this);
-    List1->setObjectName(QStringLiteral("List1"));
-    List1->setHeaderLabels({QStringLiteral("Titre"), QStringLiteral("Emprunteur"),
-                            QStringLiteral("Emprunté le"), QStringLiteral("Retard")});
-    List1->setRootIsDecorated(false);
-    List1->header()->setSectionResizeMode(0, QHeaderView::Stretch);
-    List1->header()->setStretchLastSection(false);
+    summaryLabel = new QLabel(this);
+    summaryLabel->setObjectName(QStringLiteral("Label1"));
+    overdueTree = new QTreeWidget(this);
+    overdueTree->setObjectName(QStringLiteral("List1"));
+    overdueTree->setHeaderLabels({QStringLiteral("Titre"), QStringLiteral("Emprunteur"),
+                                  QStringLiteral("Emprunté le"), QStringLiteral("Retard")});
+    overdueTree->setRootIsDecorated(false);
+    overdueTree->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    overdueTree->header()->setStretchLastSection(false);
 
-    SSCommand1 = new QPushButton(QStringLiteral("&Imprimer"), this);
-    SSCommand1->setObjectName(QStringLiteral("SSCommand1"));
-    SSCommand1->setToolTip(QStringLiteral("Cliquez pour imprimer une page par classe"));
-    SSCommand2 = new QPushButton(QStringLiteral("&Exporter pour un tableur…"), this);
-    SSCommand2->setObjectName(QStringLiteral("SSCommand2"));
-    SSCommand2->setToolTip(QStringLiteral("Cliquez pour enregistrer la liste au format CSV"));
-    SSCommand3 = new QPushButton(QStringLiteral("&Actualiser"), this);
-    SSCommand3->setObjectName(QStringLiteral("SSCommand3"));
-    SSCommand4 = new QPushButton(QStringLiteral("&Quitter"), this);
-    SSCommand4->setObjectName(QStringLiteral("SSCommand4"));
+    printButton = new QPushButton(QStringLiteral("&Imprimer"), this);
+    printButton->setObjectName(QStringLiteral("SSCommand1"));
+    printButton->setToolTip(QStringLiteral("Cliquez pour imprimer une page par classe"));
+    exportButton = new QPushButton(QStringLiteral("&Exporter pour un tableur…"), this);
+    exportButton->setObjectName(QStringLiteral("SSCommand2"));
+    exportButton->setToolTip(QStringLiteral("Cliquez pour enregistrer la liste au format CSV"));
+    refreshButton = new QPushButton(QStringLiteral("&Actualiser"), this);
+    refreshButton->setObjectName(QStringLiteral("SSCommand3"));
+    quitButton = new QPushButton(QStringLiteral("&Quitter"), this);
+    quitButton->setObjectName(QStringLiteral("SSCommand4"));
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(12, 12, 12, 12);
-    layout->addWidget(Label1);
-    layout->addWidget(List1);
+    layout->addWidget(summaryLabel);
+    layout->addWidget(overdueTree);
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(SSCommand1);
-    buttons->addWidget(SSCommand2);
+    buttons->addWidget(printButton);
+    buttons->addWidget(exportButton);
     buttons->addStretch();
-    buttons->addWidget(SSCommand3);
-    buttons->addWidget(SSCommand4);
+    buttons->addWidget(refreshButton);
+    buttons->addWidget(quitButton);
     layout->addLayout(buttons);
 
-    connect(SSCommand1, &QPushButton::clicked, this, [this] { PrintOverdueList(ctx_, list_); });
-    connect(SSCommand2, &QPushButton::clicked, this, &OverdueWindow::exportCsv);
-    connect(SSCommand3, &QPushButton::clicked, this, &OverdueWindow::refresh);
-    connect(SSCommand4, &QPushButton::clicked, this, &QWidget::hide);
+    connect(printButton, &QPushButton::clicked, this, [this] { PrintOverdueList(ctx_, list_); });
+    connect(exportButton, &QPushButton::clicked, this, &OverdueWindow::exportCsv);
+    connect(refreshButton, &QPushButton::clicked, this, &OverdueWindow::refresh);
+    connect(quitButton, &QPushButton::clicked, this, &QWidget::hide);
 
     resize(760, 480);
     CentreWindow(*this);
@@ -85,10 +85,10 @@ void OverdueWindow::refresh() {
 
 void OverdueWindow::display(const OverdueList& list) {
     list_ = list;
-    List1->clear();
+    overdueTree->clear();
     int count = 0;
     for (const OverdueGroup& group : list.groups) {
-        auto* heading = new QTreeWidgetItem(List1, {group.heading});
+        auto* heading = new QTreeWidgetItem(overdueTree, {group.heading});
         heading->setFirstColumnSpanned(true);
         QFont bold = heading->font(0);
         bold.setBold(true);
@@ -98,14 +98,14 @@ void OverdueWindow::display(const OverdueList& list) {
                 heading, {line.titre, line.borrowerName, line.dateemprunt, DaysLateText(line)});
         count += int(group.lines.size());
     }
-    List1->expandAll();
-    for (int column = 1; column < List1->columnCount(); ++column)
-        List1->resizeColumnToContents(column);
-    Label1->setText(QStringLiteral("Durée maximale de prêt : ") +
-                    loanDurationText(list.maximumDays) +
-                    QStringLiteral(" - Documents en retard : ") + QString::number(count));
-    SSCommand1->setEnabled(count > 0);
-    SSCommand2->setEnabled(count > 0);
+    overdueTree->expandAll();
+    for (int column = 1; column < overdueTree->columnCount(); ++column)
+        overdueTree->resizeColumnToContents(column);
+    summaryLabel->setText(QStringLiteral("Durée maximale de prêt : ") +
+                          loanDurationText(list.maximumDays) +
+                          QStringLiteral(" - Documents en retard : ") + QString::number(count));
+    printButton->setEnabled(count > 0);
+    exportButton->setEnabled(count > 0);
 }
 
 void OverdueWindow::exportCsv() {

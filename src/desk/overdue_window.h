@@ -38,12 +38,12 @@ class OverdueWindow : public QWidget {
     AppContext& ctx_;
     PathChooser choosePath_;
     OverdueList list_;
-    QLabel* Label1;
-    QTreeWidget* List1;
-    QPushButton* SSCommand1;
-    QPushButton* SSCommand2;
-    QPushButton* SSCommand3;
-    QPushButton* SSCommand4;
+    QLabel* summaryLabel;       // Label1
+    QTreeWidget* overdueTree;   // List1
+    QPushButton* printButton;   // SSCommand1
+    QPushButton* exportButton;  // SSCommand2
+    QPushButton* refreshButton; // SSCommand3
+    QPushButton* quitButton;    // SSCommand4
 };
 
 } // namespace karvel

@@ -16,7 +16,7 @@ Scan markOne(AppContext& ctx, const QString& answer) {
     if (number.isEmpty() || number == QLatin1String("00000"))
         return Scan::End;
 
-    DocumentView& view = ctx.views.Fichedocument;
+    DocumentView& view = ctx.views.documentsView;
     view.query(Queries::documentByNumber(number));
     if (view.isEmpty()) {
         ctx.dialogs.message(Icon::Critical, kProgramCaption,

@@ -43,13 +43,13 @@ QString cardNameLine(AppContext& ctx, CardKind kind, const QString& number) {
     QString first;
     QString last;
     if (kind == CardKind::Pupils) {
-        view = &ctx.views.feuilleenfant;
+        view = &ctx.views.pupilsView;
         view->bind(pathIn(ctx.pupilsFolder, kPupilsFile));
         view->query(Queries::pupilByNumber(number));
         first = QStringLiteral("prénomenfant");
         last = QStringLiteral("nomenfant");
     } else {
-        view = &ctx.views.inscription;
+        view = &ctx.views.membersView;
         view->query(Queries::memberByNumber(number));
         first = QStringLiteral("prénom");
         last = QStringLiteral("nom");
@@ -67,9 +67,9 @@ void PrintBorrowerCards(AppContext& ctx, const CardRequest& request, const Progr
     const CardKind kind = *request.kind;
 
     const std::optional<LabelNumbers> numbers =
-        ReadNumbersToPrint(ctx, request.numbers, request.Text1, request.Text2, request.Text7,
-                           qint64(job->layout.rows) * job->layout.columns, request.firstLabel,
-                           {kImpossible, kNoList, kNotAMultiple});
+        ReadNumbersToPrint(ctx, request.numbers, request.seriesStart, request.seriesEnd,
+                           request.numberList, qint64(job->layout.rows) * job->layout.columns,
+                           request.firstLabel, {kImpossible, kNoList, kNotAMultiple});
     if (!numbers)
         return;
 
@@ -95,7 +95,7 @@ void PrintBorrowerCards(AppContext& ctx, const CardRequest& request, const Progr
     // Names are looked up until the database fails once: its message is shown
     // then, and the rest of the cards print without names rather than
     // repeating it on every card.
-    bool lookUp = request.Check1;
+    bool lookUp = request.lookUpNames;
     auto draw = [&](int r, int c, const QString& number) {
         const double x = grid.left + (c - 1) * 10 * grid.hu + grid.hu;
         const double top = grid.top + (r - 1) * 10 * grid.vu;

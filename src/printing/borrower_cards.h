@@ -14,11 +14,11 @@ enum class CardKind { Pupils = 3, Members = 4 };
 struct CardRequest {
     std::optional<CardKind> kind; // neither selected prints nothing
     NumberChoice numbers = NumberChoice::Series;
-    QString Text1;      // series start
-    QString Text2;      // series end
-    QString Text7;      // list
-    bool Check1 = true; // look the names up
-    int firstLabel = 1; // as on label sheets
+    QString seriesStart;     // Text1: series start
+    QString seriesEnd;       // Text2: series end
+    QString numberList;      // Text7: list
+    bool lookUpNames = true; // Check1: look the names up
+    int firstLabel = 1;      // as on label sheets
 };
 
 // "NOM :" and, when the borrower of that five-digit number is found, a blank,

@@ -36,38 +36,38 @@ CardWindow::CardWindow(AppContext& ctx, LayoutWindow& layoutWindow, QWidget* par
     auto* kinds = new QGroupBox(QStringLiteral("Type de cartes d'emprunteurs"), top);
     kinds->setObjectName(QStringLiteral("Frame1"));
     auto* kindColumn = new QVBoxLayout(kinds);
-    Option1index3 = new QRadioButton(QStringLiteral("CARTES D'EMPRUNTEURS-ELEVES"), kinds);
-    Option1index3->setObjectName(QStringLiteral("Option1index3"));
-    Option1index4 = new QRadioButton(QStringLiteral("CARTES D'EMPRUNTEURS-ADHERENTS"), kinds);
-    Option1index4->setObjectName(QStringLiteral("Option1index4"));
+    pupilsOption = new QRadioButton(QStringLiteral("CARTES D'EMPRUNTEURS-ELEVES"), kinds);
+    pupilsOption->setObjectName(QStringLiteral("Option1index3"));
+    membersOption = new QRadioButton(QStringLiteral("CARTES D'EMPRUNTEURS-ADHERENTS"), kinds);
+    membersOption->setObjectName(QStringLiteral("Option1index4"));
     auto* option1 = new QButtonGroup(this);
-    option1->addButton(Option1index3, int(CardKind::Pupils));
-    option1->addButton(Option1index4, int(CardKind::Members));
-    kindColumn->addWidget(Option1index3);
-    kindColumn->addWidget(Option1index4);
+    option1->addButton(pupilsOption, int(CardKind::Pupils));
+    option1->addButton(membersOption, int(CardKind::Members));
+    kindColumn->addWidget(pupilsOption);
+    kindColumn->addWidget(membersOption);
     column->addWidget(kinds);
 
-    Check1 = new QCheckBox(
+    lookUpNamesBox = new QCheckBox(
         QStringLiteral(
             "Impression des NOM et PRENOM sous le code-barre quand ceux-ci sont connus."),
         top);
-    Check1->setObjectName(QStringLiteral("Check1"));
-    Check1->setChecked(true);
-    column->addWidget(Check1);
+    lookUpNamesBox->setObjectName(QStringLiteral("Check1"));
+    lookUpNamesBox->setChecked(true);
+    column->addWidget(lookUpNamesBox);
     finishLayout(top);
 }
 
 CardRequest CardWindow::request() const {
     CardRequest r;
-    if (Option1index3->isChecked())
+    if (pupilsOption->isChecked())
         r.kind = CardKind::Pupils;
-    else if (Option1index4->isChecked())
+    else if (membersOption->isChecked())
         r.kind = CardKind::Members;
     r.numbers = numberChoice();
-    r.Text1 = Text1->text();
-    r.Text2 = Text2->text();
-    r.Text7 = Text7->text();
-    r.Check1 = Check1->isChecked();
+    r.seriesStart = seriesStartField->text();
+    r.seriesEnd = seriesEndField->text();
+    r.numberList = listField->text();
+    r.lookUpNames = lookUpNamesBox->isChecked();
     r.firstLabel = firstLabel->value();
     return r;
 }

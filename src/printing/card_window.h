@@ -19,9 +19,9 @@ class CardWindow : public SheetWindow {
     void print() override;
 
   private:
-    QRadioButton* Option1index3;
-    QRadioButton* Option1index4;
-    QCheckBox* Check1;
+    QRadioButton* pupilsOption;  // Option1index3
+    QRadioButton* membersOption; // Option1index4
+    QCheckBox* lookUpNamesBox;   // Check1
 };
 
 } // namespace karvel

@@ -36,42 +36,42 @@ LabelSheetWindow::LabelSheetWindow(AppContext& ctx, LayoutWindow& layoutWindow, 
     auto* kinds = new QGroupBox(this);
     kinds->setObjectName(QStringLiteral("Frame1"));
     auto* column = new QVBoxLayout(kinds);
-    Option1 = new QButtonGroup(this);
+    labelKind = new QButtonGroup(this);
     auto option = [&](LabelKind kind, const char* name, const QString& caption,
                       const QString& tip) {
         auto* button = new QRadioButton(caption, kinds);
         button->setObjectName(QString::fromLatin1(name));
         button->setToolTip(tip);
-        Option1->addButton(button, int(kind));
+        labelKind->addButton(button, int(kind));
         column->addWidget(button);
         connect(button, &QRadioButton::clicked, this,
                 [this, kind] { showNumberControls(kind != LabelKind::Commands); });
         return button;
     };
-    Option1index0 =
+    commandsOption =
         option(LabelKind::Commands, "Option1index0", QStringLiteral("Codes-barres de commande"),
                QStringLiteral("Impression : Choix des codes-barres de commande"));
     auto* commands = new QLabel(QStringLiteral("EMPRUNT - RESTITUTION - IMPRESSION"), kinds);
     commands->setObjectName(QStringLiteral("Label5"));
     commands->setIndent(24);
     column->addWidget(commands);
-    Option1index2 =
+    documentsOption =
         option(LabelKind::Documents, "Option1index2", QStringLiteral("Codes-barres : DOCUMENTS"),
                QStringLiteral("Impression : Choix des codes-barres de documents"));
-    Option1index3 = option(
+    pupilsOption = option(
         LabelKind::Pupils, "Option1index3", QStringLiteral("Codes-barres : EMPRUNTEURS-ELEVES"),
         QStringLiteral("Impression : Choix des codes-barres d'emprunteurs-élèves"));
-    Option1index4 = option(
+    membersOption = option(
         LabelKind::Members, "Option1index4", QStringLiteral("Codes-barres : EMPRUNTEURS-ADHERENTS"),
         QStringLiteral("Impression : Choix des codes-barres d'emprunteurs-adhérents"));
-    Option1index2->setChecked(true);
+    documentsOption->setChecked(true);
     finishLayout(kinds);
 }
 
 std::optional<LabelKind> LabelSheetWindow::kind() const {
-    for (QRadioButton* b : {Option1index0, Option1index2, Option1index3, Option1index4})
+    for (QRadioButton* b : {commandsOption, documentsOption, pupilsOption, membersOption})
         if (b->isChecked())
-            return LabelKind(Option1->id(b));
+            return LabelKind(labelKind->id(b));
     return std::nullopt;
 }
 
@@ -79,9 +79,9 @@ LabelSheetRequest LabelSheetWindow::request() const {
     LabelSheetRequest r;
     r.kind = kind();
     r.numbers = numberChoice();
-    r.Text1 = Text1->text();
-    r.Text2 = Text2->text();
-    r.Text7 = Text7->text();
+    r.seriesStart = seriesStartField->text();
+    r.seriesEnd = seriesEndField->text();
+    r.numberList = listField->text();
     r.firstLabel = firstLabel->value();
     return r;
 }
@@ -92,7 +92,7 @@ void LabelSheetWindow::print() {
 
 void LabelSheetWindow::showNumberControls(bool shown) {
     for (QWidget* w :
-         std::initializer_list<QWidget*>{seriesFrame, listFrame, Option2index0, Option2index1})
+         std::initializer_list<QWidget*>{seriesFrame, listFrame, seriesOption, listOption})
         w->setVisible(shown);
 }
 

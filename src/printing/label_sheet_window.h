@@ -22,11 +22,11 @@ class LabelSheetWindow : public SheetWindow {
     // The command page takes no numbers: their controls go away meanwhile.
     void showNumberControls(bool shown);
 
-    QRadioButton* Option1index0;
-    QRadioButton* Option1index2;
-    QRadioButton* Option1index3;
-    QRadioButton* Option1index4;
-    QButtonGroup* Option1;
+    QRadioButton* commandsOption;  // Option1index0
+    QRadioButton* documentsOption; // Option1index2
+    QRadioButton* pupilsOption;    // Option1index3
+    QRadioButton* membersOption;   // Option1index4
+    QButtonGroup* labelKind;       // Option1
 };
 
 } // namespace karvel

@@ -341,9 +341,9 @@ void PrintLabelSheets(AppContext& ctx, const LabelSheetRequest& request, const P
     }
 
     const std::optional<LabelNumbers> numbers =
-        ReadNumbersToPrint(ctx, request.numbers, request.Text1, request.Text2, request.Text7,
-                           qint64(job->layout.rows) * job->layout.columns, request.firstLabel,
-                           {kImpossible, kNoList, kNotAMultiple});
+        ReadNumbersToPrint(ctx, request.numbers, request.seriesStart, request.seriesEnd,
+                           request.numberList, qint64(job->layout.rows) * job->layout.columns,
+                           request.firstLabel, {kImpossible, kNoList, kNotAMultiple});
     if (!numbers)
         return;
 

@@ -27,9 +27,9 @@ enum class NumberChoice { Series = 0, List = 1 };
 struct LabelSheetRequest {
     std::optional<LabelKind> kind; // none selected prints nothing
     NumberChoice numbers = NumberChoice::Series;
-    QString Text1; // series start
-    QString Text2; // series end
-    QString Text7; // list
+    QString seriesStart; // Text1: series start
+    QString seriesEnd;   // Text2: series end
+    QString numberList;  // Text7: list
     // The cell the first sheet starts at, from 1 (top left), so that a sheet
     // already partly used is finished rather than thrown away.
     int firstLabel = 1;

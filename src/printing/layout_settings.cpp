@@ -29,21 +29,21 @@ constexpr size_t kLengthFields = 6;
 
 // clang-format off
 const std::array<NumberField, 9> kNumberFields = {{
-    {&LayoutFields::Text1, QStringLiteral("La valeur de « Marge du haut » n'est pas un nombre - Corrigez-la dans Marges et Mise en page"),
+    {&LayoutFields::topMargin, QStringLiteral("La valeur de « Marge du haut » n'est pas un nombre - Corrigez-la dans Marges et Mise en page"),
      QStringLiteral("La valeur de « Marge du haut » doit être comprise entre 0 et 1000 mm - Corrigez-la dans Marges et Mise en page")},
-    {&LayoutFields::Text2, QStringLiteral("La valeur de « Marge du bas » n'est pas un nombre - Corrigez-la dans Marges et Mise en page"),
+    {&LayoutFields::bottomMargin, QStringLiteral("La valeur de « Marge du bas » n'est pas un nombre - Corrigez-la dans Marges et Mise en page"),
      QStringLiteral("La valeur de « Marge du bas » doit être comprise entre 0 et 1000 mm - Corrigez-la dans Marges et Mise en page")},
-    {&LayoutFields::Text3, QStringLiteral("La valeur de « Marge de gauche » n'est pas un nombre - Corrigez-la dans Marges et Mise en page"),
+    {&LayoutFields::leftMargin, QStringLiteral("La valeur de « Marge de gauche » n'est pas un nombre - Corrigez-la dans Marges et Mise en page"),
      QStringLiteral("La valeur de « Marge de gauche » doit être comprise entre 0 et 1000 mm - Corrigez-la dans Marges et Mise en page")},
-    {&LayoutFields::Text4, QStringLiteral("La valeur de « Marge de droite » n'est pas un nombre - Corrigez-la dans Marges et Mise en page"),
+    {&LayoutFields::rightMargin, QStringLiteral("La valeur de « Marge de droite » n'est pas un nombre - Corrigez-la dans Marges et Mise en page"),
      QStringLiteral("La valeur de « Marge de droite » doit être comprise entre 0 et 1000 mm - Corrigez-la dans Marges et Mise en page")},
-    {&LayoutFields::Text5, QStringLiteral("La valeur de « Largeur de la feuille » n'est pas un nombre - Corrigez-la dans Marges et Mise en page"),
+    {&LayoutFields::sheetWidth, QStringLiteral("La valeur de « Largeur de la feuille » n'est pas un nombre - Corrigez-la dans Marges et Mise en page"),
      QStringLiteral("La valeur de « Largeur de la feuille » doit être comprise entre 0 et 1000 mm - Corrigez-la dans Marges et Mise en page")},
-    {&LayoutFields::Text6, QStringLiteral("La valeur de « Hauteur de la feuille » n'est pas un nombre - Corrigez-la dans Marges et Mise en page"),
+    {&LayoutFields::sheetHeight, QStringLiteral("La valeur de « Hauteur de la feuille » n'est pas un nombre - Corrigez-la dans Marges et Mise en page"),
      QStringLiteral("La valeur de « Hauteur de la feuille » doit être comprise entre 0 et 1000 mm - Corrigez-la dans Marges et Mise en page")},
-    {&LayoutFields::Text7, QStringLiteral("La valeur de « Amplitude des codes-barres imprimés » n'est pas un nombre - Corrigez-la dans Marges et Mise en page"), {}},
-    {&LayoutFields::Text9, QStringLiteral("La valeur de « Nombre de colonnes d'étiquettes par page » n'est pas un nombre - Corrigez-la dans Marges et Mise en page"), {}},
-    {&LayoutFields::Text8, QStringLiteral("La valeur de « Nombre de lignes d'étiquettes par page » n'est pas un nombre - Corrigez-la dans Marges et Mise en page"), {}},
+    {&LayoutFields::amplitude, QStringLiteral("La valeur de « Amplitude des codes-barres imprimés » n'est pas un nombre - Corrigez-la dans Marges et Mise en page"), {}},
+    {&LayoutFields::columns, QStringLiteral("La valeur de « Nombre de colonnes d'étiquettes par page » n'est pas un nombre - Corrigez-la dans Marges et Mise en page"), {}},
+    {&LayoutFields::rows, QStringLiteral("La valeur de « Nombre de lignes d'étiquettes par page » n'est pas un nombre - Corrigez-la dans Marges et Mise en page"), {}},
 }};
 // clang-format on
 
@@ -176,8 +176,8 @@ std::variant<LayoutSettings, QString> readLayoutSettings(const LayoutFields& fie
 }
 
 bool hasEmptyMillimetreField(const LayoutFields& fields) {
-    for (const QString* text :
-         {&fields.Text1, &fields.Text2, &fields.Text3, &fields.Text4, &fields.Text5, &fields.Text6})
+    for (const QString* text : {&fields.topMargin, &fields.bottomMargin, &fields.leftMargin,
+                                &fields.rightMargin, &fields.sheetWidth, &fields.sheetHeight})
         if (text->trimmed().isEmpty())
             return true;
     return false;

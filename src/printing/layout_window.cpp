@@ -66,51 +66,52 @@ LayoutWindow::LayoutWindow(AppContext& ctx, QWidget* parent)
 
     QGroupBox* margins = frame("Frame1", QStringLiteral("Marges d'impression (en millimètres)"));
     auto* marginsForm = new QFormLayout(margins);
-    Text1 = field(margins, "Text1", &LayoutFields::Text1);
-    Text2 = field(margins, "Text2", &LayoutFields::Text2);
-    Text3 = field(margins, "Text3", &LayoutFields::Text3);
-    Text4 = field(margins, "Text4", &LayoutFields::Text4);
-    row(marginsForm, margins, QStringLiteral("Marge du haut"), Text1);
-    row(marginsForm, margins, QStringLiteral("Marge du bas"), Text2);
-    row(marginsForm, margins, QStringLiteral("Marge de gauche"), Text3);
-    row(marginsForm, margins, QStringLiteral("Marge de droite"), Text4);
+    topMarginField = field(margins, "Text1", &LayoutFields::topMargin);
+    bottomMarginField = field(margins, "Text2", &LayoutFields::bottomMargin);
+    leftMarginField = field(margins, "Text3", &LayoutFields::leftMargin);
+    rightMarginField = field(margins, "Text4", &LayoutFields::rightMargin);
+    row(marginsForm, margins, QStringLiteral("Marge du haut"), topMarginField);
+    row(marginsForm, margins, QStringLiteral("Marge du bas"), bottomMarginField);
+    row(marginsForm, margins, QStringLiteral("Marge de gauche"), leftMarginField);
+    row(marginsForm, margins, QStringLiteral("Marge de droite"), rightMarginField);
 
     QGroupBox* sheet =
         frame("Frame2", QStringLiteral("Dimensions physiques de la feuille (en millimètres)"));
     auto* sheetForm = new QFormLayout(sheet);
-    Text5 = field(sheet, "Text5", &LayoutFields::Text5);
-    Text6 = field(sheet, "Text6", &LayoutFields::Text6);
-    row(sheetForm, sheet, QStringLiteral("Largeur de la feuille"), Text5,
+    sheetWidthField = field(sheet, "Text5", &LayoutFields::sheetWidth);
+    sheetHeightField = field(sheet, "Text6", &LayoutFields::sheetHeight);
+    row(sheetForm, sheet, QStringLiteral("Largeur de la feuille"), sheetWidthField,
         QStringLiteral("= 210 en A4"));
-    row(sheetForm, sheet, QStringLiteral("Hauteur de la feuille"), Text6,
+    row(sheetForm, sheet, QStringLiteral("Hauteur de la feuille"), sheetHeightField,
         QStringLiteral("= 297 en A4"));
 
     QGroupBox* grid = frame("Frame3", QStringLiteral("Données de mise en page"));
     auto* gridForm = new QFormLayout(grid);
-    Text9 = field(grid, "Text9", &LayoutFields::Text9);
-    Text8 = field(grid, "Text8", &LayoutFields::Text8);
-    row(gridForm, grid, QStringLiteral("Nombre de colonnes d'étiquettes par page"), Text9);
-    row(gridForm, grid, QStringLiteral("Nombre de lignes d'étiquettes par page"), Text8);
+    columnsField = field(grid, "Text9", &LayoutFields::columns);
+    rowsField = field(grid, "Text8", &LayoutFields::rows);
+    row(gridForm, grid, QStringLiteral("Nombre de colonnes d'étiquettes par page"), columnsField);
+    row(gridForm, grid, QStringLiteral("Nombre de lignes d'étiquettes par page"), rowsField);
 
     QGroupBox* amplitude = frame("Frame4", QString());
     auto* amplitudeForm = new QFormLayout(amplitude);
-    Text7 = field(amplitude, "Text7", &LayoutFields::Text7);
-    row(amplitudeForm, amplitude, QStringLiteral("Amplitude des codes-barres imprimés"), Text7);
+    amplitudeField = field(amplitude, "Text7", &LayoutFields::amplitude);
+    row(amplitudeForm, amplitude, QStringLiteral("Amplitude des codes-barres imprimés"),
+        amplitudeField);
 
-    SSCommand1 = new QPushButton(QStringLiteral("&Valeurs par défaut"), this);
-    SSCommand1->setObjectName(QStringLiteral("SSCommand1"));
-    SSCommand1->setToolTip(
+    defaultsButton = new QPushButton(QStringLiteral("&Valeurs par défaut"), this);
+    defaultsButton->setObjectName(QStringLiteral("SSCommand1"));
+    defaultsButton->setToolTip(
         QStringLiteral("Cliquez pour revenir aux valeurs par défaut du logiciel KarVel"));
-    connect(SSCommand1, &QPushButton::clicked, this, &LayoutWindow::offerDefaults);
-    SSCommand2 = new QPushButton(QStringLiteral("Sauvegarder et &Quitter"), this);
-    SSCommand2->setObjectName(QStringLiteral("SSCommand2"));
-    SSCommand2->setToolTip(QStringLiteral("Cliquez pour sauvegarder et quitter"));
-    connect(SSCommand2, &QPushButton::clicked, this, &LayoutWindow::saveAndQuit);
+    connect(defaultsButton, &QPushButton::clicked, this, &LayoutWindow::offerDefaults);
+    saveAndQuitButton = new QPushButton(QStringLiteral("Sauvegarder et &Quitter"), this);
+    saveAndQuitButton->setObjectName(QStringLiteral("SSCommand2"));
+    saveAndQuitButton->setToolTip(QStringLiteral("Cliquez pour sauvegarder et quitter"));
+    connect(saveAndQuitButton, &QPushButton::clicked, this, &LayoutWindow::saveAndQuit);
 
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(SSCommand1);
+    buttons->addWidget(defaultsButton);
     buttons->addStretch();
-    buttons->addWidget(SSCommand2);
+    buttons->addWidget(saveAndQuitButton);
     auto* layout = new QVBoxLayout(this);
     for (QGroupBox* box : {margins, sheet, grid, amplitude})
         layout->addWidget(box);
@@ -123,9 +124,15 @@ LayoutWindow::LayoutWindow(AppContext& ctx, QWidget* parent)
 
 void LayoutWindow::showFields() {
     const Binding bindings[] = {
-        {Text1, &LayoutFields::Text1}, {Text2, &LayoutFields::Text2}, {Text3, &LayoutFields::Text3},
-        {Text4, &LayoutFields::Text4}, {Text5, &LayoutFields::Text5}, {Text6, &LayoutFields::Text6},
-        {Text7, &LayoutFields::Text7}, {Text8, &LayoutFields::Text8}, {Text9, &LayoutFields::Text9},
+        {topMarginField, &LayoutFields::topMargin},
+        {bottomMarginField, &LayoutFields::bottomMargin},
+        {leftMarginField, &LayoutFields::leftMargin},
+        {rightMarginField, &LayoutFields::rightMargin},
+        {sheetWidthField, &LayoutFields::sheetWidth},
+        {sheetHeightField, &LayoutFields::sheetHeight},
+        {amplitudeField, &LayoutFields::amplitude},
+        {rowsField, &LayoutFields::rows},
+        {columnsField, &LayoutFields::columns},
     };
     for (const Binding& b : bindings) {
         // A field that already shows the value keeps its cursor.

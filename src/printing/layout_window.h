@@ -29,17 +29,17 @@ class LayoutWindow : public QWidget {
     void saveAndQuit();
 
     AppContext& ctx_;
-    QLineEdit* Text1;
-    QLineEdit* Text2;
-    QLineEdit* Text3;
-    QLineEdit* Text4;
-    QLineEdit* Text5;
-    QLineEdit* Text6;
-    QLineEdit* Text7;
-    QLineEdit* Text8;
-    QLineEdit* Text9;
-    QPushButton* SSCommand1;
-    QPushButton* SSCommand2;
+    QLineEdit* topMarginField;      // Text1
+    QLineEdit* bottomMarginField;   // Text2
+    QLineEdit* leftMarginField;     // Text3
+    QLineEdit* rightMarginField;    // Text4
+    QLineEdit* sheetWidthField;     // Text5
+    QLineEdit* sheetHeightField;    // Text6
+    QLineEdit* amplitudeField;      // Text7
+    QLineEdit* rowsField;           // Text8
+    QLineEdit* columnsField;        // Text9
+    QPushButton* defaultsButton;    // SSCommand1
+    QPushButton* saveAndQuitButton; // SSCommand2
 };
 
 } // namespace karvel

@@ -14,21 +14,21 @@ PrintingWindows::PrintingWindows(AppContext& ctx) : ctx_(ctx) {}
 PrintingWindows::~PrintingWindows() = default;
 
 LayoutWindow& PrintingWindows::layoutWindow() {
-    if (!Form6)
-        Form6 = std::make_unique<LayoutWindow>(ctx_);
-    return *Form6;
+    if (!layout_)
+        layout_ = std::make_unique<LayoutWindow>(ctx_);
+    return *layout_;
 }
 
 LabelSheetWindow& PrintingWindows::labelSheetWindow() {
-    if (!Form1)
-        Form1 = std::make_unique<LabelSheetWindow>(ctx_, layoutWindow());
-    return *Form1;
+    if (!labelSheets_)
+        labelSheets_ = std::make_unique<LabelSheetWindow>(ctx_, layoutWindow());
+    return *labelSheets_;
 }
 
 CardWindow& PrintingWindows::cardWindow() {
-    if (!Form7)
-        Form7 = std::make_unique<CardWindow>(ctx_, layoutWindow());
-    return *Form7;
+    if (!cards_)
+        cards_ = std::make_unique<CardWindow>(ctx_, layoutWindow());
+    return *cards_;
 }
 
 void PrintingWindows::showLabelSheets() {

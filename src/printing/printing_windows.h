@@ -28,9 +28,9 @@ class PrintingWindows {
 
   private:
     AppContext& ctx_;
-    std::unique_ptr<LayoutWindow> Form6;
-    std::unique_ptr<LabelSheetWindow> Form1;
-    std::unique_ptr<CardWindow> Form7;
+    std::unique_ptr<LayoutWindow> layout_;          // Form6
+    std::unique_ptr<LabelSheetWindow> labelSheets_; // Form1
+    std::unique_ptr<CardWindow> cards_;             // Form7
 };
 
 } // namespace karvel

@@ -32,34 +32,34 @@ SheetWindow::SheetWindow(AppContext& ctx, LayoutWindow& layoutWindow, const Shee
         return widget;
     };
 
-    Option2index0 = named(new QRadioButton(texts.seriesChoice, this), "Option2index0");
-    Option2index0->setToolTip(texts.seriesChoiceTip);
-    Option2index1 = named(new QRadioButton(texts.listChoice, this), "Option2index1");
-    Option2index1->setToolTip(texts.listChoiceTip);
+    seriesOption = named(new QRadioButton(texts.seriesChoice, this), "Option2index0");
+    seriesOption->setToolTip(texts.seriesChoiceTip);
+    listOption = named(new QRadioButton(texts.listChoice, this), "Option2index1");
+    listOption->setToolTip(texts.listChoiceTip);
     // Its own group: the kinds above are another choice.
-    Option2 = new QButtonGroup(this);
-    Option2->addButton(Option2index0, int(NumberChoice::Series));
-    Option2->addButton(Option2index1, int(NumberChoice::List));
-    connect(Option2index0, &QRadioButton::clicked, this,
+    numberChoiceGroup = new QButtonGroup(this);
+    numberChoiceGroup->addButton(seriesOption, int(NumberChoice::Series));
+    numberChoiceGroup->addButton(listOption, int(NumberChoice::List));
+    connect(seriesOption, &QRadioButton::clicked, this,
             [this] { chooseNumbers(NumberChoice::Series); });
-    connect(Option2index1, &QRadioButton::clicked, this,
+    connect(listOption, &QRadioButton::clicked, this,
             [this] { chooseNumbers(NumberChoice::List); });
 
     seriesFrame = named(new QGroupBox(texts.seriesFrame, this), "Frame2");
     auto* seriesForm = new QFormLayout(seriesFrame);
     startLabel = named(new QLabel(texts.startLabel, seriesFrame), "Label1");
     endLabel = named(new QLabel(texts.endLabel, seriesFrame), "Label2");
-    Text1 = named(new QLineEdit(seriesFrame), "Text1");
-    Text2 = named(new QLineEdit(seriesFrame), "Text2");
-    seriesForm->addRow(startLabel, Text1);
-    seriesForm->addRow(endLabel, Text2);
+    seriesStartField = named(new QLineEdit(seriesFrame), "Text1");
+    seriesEndField = named(new QLineEdit(seriesFrame), "Text2");
+    seriesForm->addRow(startLabel, seriesStartField);
+    seriesForm->addRow(endLabel, seriesEndField);
 
     listFrame = named(new QGroupBox(texts.listFrame, this), "Frame3");
     auto* listLayout = new QVBoxLayout(listFrame);
-    Text7 = named(new QLineEdit(listFrame), "Text7");
+    listField = named(new QLineEdit(listFrame), "Text7");
     exampleHint = named(new QLabel(QStringLiteral("exemple : 17-35-125-412"), listFrame), "Label3");
     separatorHint = named(new QLabel(QStringLiteral("séparateur :  - ou /"), listFrame), "Label4");
-    listLayout->addWidget(Text7);
+    listLayout->addWidget(listField);
     auto* hints = new QHBoxLayout;
     hints->addWidget(exampleHint);
     hints->addStretch();
@@ -75,64 +75,65 @@ SheetWindow::SheetWindow(AppContext& ctx, LayoutWindow& layoutWindow, const Shee
         "1 = l'étiquette en haut à gauche ; pour finir une feuille déjà entamée, indiquez la première étiquette encore libre"));
     firstLabelCaption->setBuddy(firstLabel);
 
-    thermomètre = named(new QProgressBar(this), "thermomètre");
-    thermomètre->setRange(0, 100);
-    thermomètre->setValue(0);
+    gaugeBar = named(new QProgressBar(this), "thermomètre");
+    gaugeBar->setRange(0, 100);
+    gaugeBar->setValue(0);
 
-    SSCommand1 = named(new QPushButton(texts.printButton, this), "SSCommand1");
+    printButton = named(new QPushButton(texts.printButton, this), "SSCommand1");
     if (!texts.printTip.isEmpty())
-        SSCommand1->setToolTip(texts.printTip);
-    connect(SSCommand1, &QPushButton::clicked, this, [this] { print(); });
-    SSCommand2 = named(new QPushButton(QStringLiteral("&Quitter"), this), "SSCommand2");
-    SSCommand2->setToolTip(QStringLiteral("Cliquez pour quitter"));
-    connect(SSCommand2, &QPushButton::clicked, this, &QWidget::hide);
-    SSCommand3 =
+        printButton->setToolTip(texts.printTip);
+    connect(printButton, &QPushButton::clicked, this, [this] { print(); });
+    quitButton = named(new QPushButton(QStringLiteral("&Quitter"), this), "SSCommand2");
+    quitButton->setToolTip(QStringLiteral("Cliquez pour quitter"));
+    connect(quitButton, &QPushButton::clicked, this, &QWidget::hide);
+    layoutButton =
         named(new QPushButton(QStringLiteral("&Marges et Mise en page"), this), "SSCommand3");
-    SSCommand3->setToolTip(QStringLiteral("Cliquez pour modifier les marges et la mise en page"));
-    connect(SSCommand3, &QPushButton::clicked, this, [this] { BringUp(ctx_, layoutWindow_); });
-    SSCommand4 = named(new QPushButton(QStringLiteral("&Aperçu"), this), "SSCommand4");
-    SSCommand4->setToolTip(QStringLiteral("Cliquez pour voir les pages avant de les imprimer"));
-    connect(SSCommand4, &QPushButton::clicked, this,
+    layoutButton->setToolTip(QStringLiteral("Cliquez pour modifier les marges et la mise en page"));
+    connect(layoutButton, &QPushButton::clicked, this, [this] { BringUp(ctx_, layoutWindow_); });
+    previewButton = named(new QPushButton(QStringLiteral("&Aperçu"), this), "SSCommand4");
+    previewButton->setToolTip(QStringLiteral("Cliquez pour voir les pages avant de les imprimer"));
+    connect(previewButton, &QPushButton::clicked, this,
             [this] { ShowPrintPreview(ctx_, this, [this] { print(); }); });
 
-    Option2index0->setChecked(true);
+    seriesOption->setChecked(true);
     chooseNumbers(NumberChoice::Series);
 }
 
 void SheetWindow::finishLayout(QWidget* kinds) {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(kinds);
-    layout->addWidget(Option2index0);
+    layout->addWidget(seriesOption);
     layout->addWidget(seriesFrame);
-    layout->addWidget(Option2index1);
+    layout->addWidget(listOption);
     layout->addWidget(listFrame);
     auto* start = new QHBoxLayout;
     start->addWidget(firstLabelCaption);
     start->addWidget(firstLabel);
     start->addStretch();
     layout->addLayout(start);
-    layout->addWidget(thermomètre);
+    layout->addWidget(gaugeBar);
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(SSCommand1);
-    buttons->addWidget(SSCommand4);
-    buttons->addWidget(SSCommand3);
+    buttons->addWidget(printButton);
+    buttons->addWidget(previewButton);
+    buttons->addWidget(layoutButton);
     buttons->addStretch();
-    buttons->addWidget(SSCommand2);
+    buttons->addWidget(quitButton);
     layout->addLayout(buttons);
     adjustSize();
     CentreWindow(*this);
 }
 
 NumberChoice SheetWindow::numberChoice() const {
-    return Option2index1->isChecked() ? NumberChoice::List : NumberChoice::Series;
+    return listOption->isChecked() ? NumberChoice::List : NumberChoice::Series;
 }
 
 void SheetWindow::chooseNumbers(NumberChoice choice) {
     const bool series = choice == NumberChoice::Series;
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{seriesFrame, startLabel, endLabel, Text1, Text2})
+    for (QWidget* w : std::initializer_list<QWidget*>{seriesFrame, startLabel, endLabel,
+                                                      seriesStartField, seriesEndField})
         w->setEnabled(series);
-    for (QWidget* w : std::initializer_list<QWidget*>{listFrame, exampleHint, separatorHint, Text7})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{listFrame, exampleHint, separatorHint, listField})
         w->setEnabled(!series);
 }
 
@@ -140,11 +141,11 @@ Progress SheetWindow::gauge() {
     return [this](int percent) {
         // Most labels leave the percentage as it was, and a repaint costs
         // more than drawing the label.
-        if (percent == thermomètre->value())
+        if (percent == gaugeBar->value())
             return;
-        thermomètre->setValue(percent);
+        gaugeBar->setValue(percent);
         // The job holds the event loop: the gauge is painted now or not at all.
-        thermomètre->repaint();
+        gaugeBar->repaint();
     };
 }
 

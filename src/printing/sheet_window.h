@@ -56,25 +56,25 @@ class SheetWindow : public QWidget {
 
     AppContext& ctx_;
     LayoutWindow& layoutWindow_;
-    QRadioButton* Option2index0;
-    QRadioButton* Option2index1;
-    QButtonGroup* Option2;
+    QRadioButton* seriesOption;      // Option2index0
+    QRadioButton* listOption;        // Option2index1
+    QButtonGroup* numberChoiceGroup; // Option2
     QGroupBox* seriesFrame;
     QLabel* startLabel;
     QLabel* endLabel;
-    QLineEdit* Text1;
-    QLineEdit* Text2;
+    QLineEdit* seriesStartField; // Text1
+    QLineEdit* seriesEndField;   // Text2
     QGroupBox* listFrame;
     QLabel* exampleHint;
     QLabel* separatorHint;
-    QLineEdit* Text7;
+    QLineEdit* listField; // Text7
     QLabel* firstLabelCaption;
-    QSpinBox* firstLabel; // the cell the first sheet starts at
-    QProgressBar* thermomètre;
-    QPushButton* SSCommand1; // print
-    QPushButton* SSCommand2; // quit
-    QPushButton* SSCommand3; // layout
-    QPushButton* SSCommand4; // preview
+    QSpinBox* firstLabel;       // the cell the first sheet starts at
+    QProgressBar* gaugeBar;     // thermomètre
+    QPushButton* printButton;   // SSCommand1: print
+    QPushButton* quitButton;    // SSCommand2: quit
+    QPushButton* layoutButton;  // SSCommand3: layout
+    QPushButton* previewButton; // SSCommand4: preview
 };
 
 } // namespace karvel

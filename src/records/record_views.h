@@ -11,21 +11,27 @@ namespace karvel {
 
 struct RecordViews {
     explicit RecordViews(const Clock& clock)
-        : Fichedocument(QStringLiteral("Fichedocument"), QStringLiteral("Donnée5"), clock) {}
+        : documentsView(QStringLiteral("Fichedocument"), QStringLiteral("Donnée5"), clock) {}
 
-    DocumentView Fichedocument;                                                           // vok
-    RecordView feuilleenfant{QStringLiteral("feuilleenfant"), QStringLiteral("Donnée1")}; // enfants
-    RecordView équipepédago{QStringLiteral("équipepédago"), QStringLiteral("Donnée4")};   // équipe
-    RecordView inscription{QStringLiteral("inscription"), QStringLiteral("Donnée3")};     // membres
+    DocumentView documentsView; // Fichedocument: vok
+    RecordView pupilsView{QStringLiteral("feuilleenfant"),
+                          QStringLiteral("Donnée1")}; // feuilleenfant: enfants
+    RecordView classesView{QStringLiteral("équipepédago"),
+                           QStringLiteral("Donnée4")}; // équipepédago: équipe
+    RecordView membersView{QStringLiteral("inscription"),
+                           QStringLiteral("Donnée3")}; // inscription: membres
     // Links no procedure reads, bound at start-up and closed before the backups.
-    RecordView Donnée6{QStringLiteral("inscription"), QStringLiteral("Donnée6")};  // extérieurs
-    RecordView Donnée7{QStringLiteral("équipepédago"), QStringLiteral("Donnée7")}; // école
-    RecordView Donnée9{QStringLiteral("équipepédago"), QStringLiteral("Donnée9")}; // vok titles
+    RecordView externalGroupsLink{QStringLiteral("inscription"),
+                                  QStringLiteral("Donnée6")}; // Donnée6: extérieurs
+    RecordView schoolLink{QStringLiteral("équipepédago"),
+                          QStringLiteral("Donnée7")}; // Donnée7: école
+    RecordView titlesLink{QStringLiteral("équipepédago"),
+                          QStringLiteral("Donnée9")}; // Donnée9: vok titles
 
     // Every link, in the order they are closed before the backups.
     std::array<RecordView*, 7> closingOrder() {
-        return {&inscription,  &Fichedocument, &Donnée6,      &Donnée9,
-                &équipepédago, &Donnée7,       &feuilleenfant};
+        return {&membersView, &documentsView, &externalGroupsLink, &titlesLink,
+                &classesView, &schoolLink,    &pupilsView};
     }
     // Closes every open link (a repair must not leave a file open).
     void closeAll() {

@@ -28,27 +28,27 @@ ImportPupilsWindow::ImportPupilsWindow(AppContext& ctx, QWidget* parent)
         this));
 
     auto* fileLine = new QHBoxLayout;
-    Text1 = new QLineEdit(this);
-    Text1->setObjectName(QStringLiteral("Text1"));
+    fileField = new QLineEdit(this);
+    fileField->setObjectName(QStringLiteral("Text1"));
     Commande1 = new QPushButton(QStringLiteral("&Choisir le fichier…"), this);
     Commande1->setObjectName(QStringLiteral("Commande1"));
     Commande2 = new QPushButton(QStringLiteral("&Lire le fichier"), this);
     Commande2->setObjectName(QStringLiteral("Commande2"));
-    fileLine->addWidget(Text1, 1);
+    fileLine->addWidget(fileField, 1);
     fileLine->addWidget(Commande1);
     fileLine->addWidget(Commande2);
     layout->addLayout(fileLine);
 
-    Text2 = new QPlainTextEdit(this);
-    Text2->setObjectName(QStringLiteral("Text2"));
-    Text2->setReadOnly(true);
-    layout->addWidget(Text2, 1);
+    planText = new QPlainTextEdit(this);
+    planText->setObjectName(QStringLiteral("Text2"));
+    planText->setReadOnly(true);
+    layout->addWidget(planText, 1);
 
-    Check1 = new QCheckBox(QStringLiteral("Retirer les élèves absents du fichier"), this);
-    Check1->setObjectName(QStringLiteral("Check1"));
-    Check1->setToolTip(
+    removeAbsentBox = new QCheckBox(QStringLiteral("Retirer les élèves absents du fichier"), this);
+    removeAbsentBox->setObjectName(QStringLiteral("Check1"));
+    removeAbsentBox->setToolTip(
         QStringLiteral("Les élèves qui ont encore des documents en prêt sont toujours gardés"));
-    layout->addWidget(Check1);
+    layout->addWidget(removeAbsentBox);
 
     auto* buttons = new QHBoxLayout;
     Commande3 = new QPushButton(QStringLiteral("&Importer"), this);
@@ -64,9 +64,9 @@ ImportPupilsWindow::ImportPupilsWindow(AppContext& ctx, QWidget* parent)
 
     connect(Commande1, &QPushButton::clicked, this, &ImportPupilsWindow::chooseFile);
     connect(Commande2, &QPushButton::clicked, this, &ImportPupilsWindow::readFile);
-    connect(Text1, &QLineEdit::returnPressed, this, &ImportPupilsWindow::readFile);
+    connect(fileField, &QLineEdit::returnPressed, this, &ImportPupilsWindow::readFile);
     connect(Commande3, &QPushButton::clicked, this, &ImportPupilsWindow::import);
-    connect(Check1, &QCheckBox::toggled, this, &ImportPupilsWindow::showPlan);
+    connect(removeAbsentBox, &QCheckBox::toggled, this, &ImportPupilsWindow::showPlan);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
 }
 
@@ -76,7 +76,7 @@ void ImportPupilsWindow::chooseFile() {
         QStringLiteral("Tableaux (*.csv *.txt *.ods *.xlsx *.xls);;Tous les fichiers (*)"));
     if (path.isEmpty())
         return;
-    Text1->setText(path);
+    fileField->setText(path);
     readFile();
 }
 
@@ -84,7 +84,7 @@ void ImportPupilsWindow::readFile() {
     file_.reset();
     plan_.reset();
     try {
-        PupilFile file = readPupilFile(Text1->text().trimmed());
+        PupilFile file = readPupilFile(fileField->text().trimmed());
         if (file.refusal.isEmpty()) {
             plan_ = preparePupilImport({ctx_.dataFolder, ctx_.pupilsFolder}, file);
             file_ = std::move(file);
@@ -98,15 +98,16 @@ void ImportPupilsWindow::readFile() {
 }
 
 void ImportPupilsWindow::showPlan() {
-    Text2->setPlainText(plan_ ? describePlan(*plan_, {Check1->isChecked(), !plan_->badRows.empty()})
-                              : QString());
+    planText->setPlainText(
+        plan_ ? describePlan(*plan_, {removeAbsentBox->isChecked(), !plan_->badRows.empty()})
+              : QString());
     Commande3->setEnabled(bool(plan_));
 }
 
 void ImportPupilsWindow::import() {
     if (!file_ || !plan_)
         return;
-    if (AskAndImportPupils(ctx_, *file_, *plan_, Check1->isChecked()))
+    if (AskAndImportPupils(ctx_, *file_, *plan_, removeAbsentBox->isChecked()))
         readFile(); // what is left to import: nothing, once the file is in
 }
 

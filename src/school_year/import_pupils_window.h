@@ -34,12 +34,12 @@ class ImportPupilsWindow : public QWidget {
     void showPlan();
 
     AppContext& ctx_;
-    QLineEdit* Text1;       // the file
-    QPlainTextEdit* Text2;  // what would change
-    QCheckBox* Check1;      // remove the absent pupils
-    QPushButton* Commande1; // choose the file
-    QPushButton* Commande2; // read it
-    QPushButton* Commande3; // import
+    QLineEdit* fileField;       // Text1: the file
+    QPlainTextEdit* planText;   // Text2: what would change
+    QCheckBox* removeAbsentBox; // Check1: remove the absent pupils
+    QPushButton* Commande1;     // choose the file
+    QPushButton* Commande2;     // read it
+    QPushButton* Commande3;     // import
     std::optional<PupilFile> file_;
     std::optional<ImportPlan> plan_;
 };

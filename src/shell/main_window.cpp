@@ -54,12 +54,12 @@ MainWindow::MainWindow(AppContext& ctx, QuitActions quit, QWidget* parent)
     ctx_.frame = this;
     // Whenever the desk comes to the front, what the reader types goes to its reading field.
     connect(frame_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
-        if (window && window->widget() == Form2)
-            Form2->focusReadingField();
+        if (window && window->widget() == loanDeskWindow)
+            loanDeskWindow->focusReadingField();
     });
 
     quitter = new QuitWindow(std::move(quit), this);
-    Form2 = new LoanDeskWindow(ctx_, this);
+    loanDeskWindow = new LoanDeskWindow(ctx_, this);
     buildMenus();
 }
 
@@ -105,9 +105,9 @@ void MainWindow::buildMenus() {
 
     QMenu* gestion =
         addMenu(bar, QStringLiteral("menugestionindex0"), QStringLiteral("&Gestion des prêts"));
-    menugestionindex1 = addEntry(gestion, QStringLiteral("menugestionindex1"),
-                                 QStringLiteral("&Gestion des prêts par lecture des codes-barres"));
-    connect(menugestionindex1, &QAction::triggered, this, &MainWindow::openLoanDesk);
+    loanDeskEntry = addEntry(gestion, QStringLiteral("menugestionindex1"),
+                             QStringLiteral("&Gestion des prêts par lecture des codes-barres"));
+    connect(loanDeskEntry, &QAction::triggered, this, &MainWindow::openLoanDesk);
     addSoundsEntry(gestion);
     addSeparator(gestion, QStringLiteral("menugestionindex4"));
     connect(addEntry(gestion, QStringLiteral("menugestionindex5"),
@@ -123,22 +123,21 @@ void MainWindow::buildMenus() {
 
     QMenu* edition = addMenu(bar, QStringLiteral("menuéditionindex0"),
                              QStringLiteral("&Edition des Codes-Barres et Cartes"));
-    menuéditionindex1 = addEntry(edition, QStringLiteral("menuéditionindex1"),
-                                 QStringLiteral("Edition des &Codes-barres"));
+    labelSheetsEntry = addEntry(edition, QStringLiteral("menuéditionindex1"),
+                                QStringLiteral("Edition des &Codes-barres"));
     addSeparator(edition, QStringLiteral("menuéditionindex2"));
-    menuéditionindex3 = addEntry(edition, QStringLiteral("menuéditionindex3"),
-                                 QStringLiteral("Edition des cartes d'&Emprunteurs"));
+    borrowerCardsEntry = addEntry(edition, QStringLiteral("menuéditionindex3"),
+                                  QStringLiteral("Edition des cartes d'&Emprunteurs"));
     addSeparator(edition, QStringLiteral("menuéditionindex4"));
-    menuéditionindex5 =
-        addEntry(edition, QStringLiteral("menuéditionindex5"),
-                 QStringLiteral("Configuration de l'&Impression : format portrait"));
-    menuéditionindex6 = addEntry(edition, QStringLiteral("menuéditionindex6"),
-                                 QStringLiteral("Configuration de l'&Impression : format paysage"));
-    for (QAction* orientation : {menuéditionindex5, menuéditionindex6})
+    portraitEntry = addEntry(edition, QStringLiteral("menuéditionindex5"),
+                             QStringLiteral("Configuration de l'&Impression : format portrait"));
+    landscapeEntry = addEntry(edition, QStringLiteral("menuéditionindex6"),
+                              QStringLiteral("Configuration de l'&Impression : format paysage"));
+    for (QAction* orientation : {portraitEntry, landscapeEntry})
         orientation->setCheckable(true);
-    connect(menuéditionindex5, &QAction::triggered, this,
+    connect(portraitEntry, &QAction::triggered, this,
             [this] { choosePrinterOrientation(Orientation::Portrait); });
-    connect(menuéditionindex6, &QAction::triggered, this,
+    connect(landscapeEntry, &QAction::triggered, this,
             [this] { choosePrinterOrientation(Orientation::Landscape); });
     addSeparator(edition, QStringLiteral("menuFichesSeparateur"));
     connect(addEntry(edition, QStringLiteral("menuNouveauxDocuments"),
@@ -150,10 +149,10 @@ void MainWindow::buildMenus() {
 
     QMenu* inventaire =
         addMenu(bar, QStringLiteral("menuinventaireindex0"), QStringLiteral("&Inventaire"));
-    menuinventaireindex1 =
+    stocktakingEntry =
         addEntry(inventaire, QStringLiteral("menuinventaireindex1"),
                  QStringLiteral("&Inventaire des documents par lecture des codes-barres"));
-    connect(menuinventaireindex1, &QAction::triggered, this, &MainWindow::runStocktaking);
+    connect(stocktakingEntry, &QAction::triggered, this, &MainWindow::runStocktaking);
 
     QMenu* aide = addMenu(bar, QStringLiteral("menuaideindex0"), QStringLiteral("&?"));
     connect(addEntry(aide, QStringLiteral("menuaideindex1"), QStringLiteral("&Aide")),
@@ -167,7 +166,7 @@ void MainWindow::buildMenus() {
     connect(addEntry(aide, QStringLiteral("menuaideindex6"), QStringLiteral("Info &Version")),
             &QAction::triggered, this, [this] { ShowVersionBox(ctx_); });
 
-    for (QAction* later : {menuéditionindex1, menuéditionindex3})
+    for (QAction* later : {labelSheetsEntry, borrowerCardsEntry})
         later->setEnabled(false);
 
     // A menu closed with Escape leaves the menu bar taking the keys: the
@@ -179,8 +178,8 @@ void MainWindow::buildMenus() {
                 this,
                 [this] {
                     const QMdiSubWindow* active = frame_->activeSubWindow();
-                    if (active && active->widget() == Form2 && isActiveWindow())
-                        Form2->focusReadingField();
+                    if (active && active->widget() == loanDeskWindow && isActiveWindow())
+                        loanDeskWindow->focusReadingField();
                 },
                 Qt::QueuedConnection);
         });
@@ -189,32 +188,31 @@ void MainWindow::buildMenus() {
 void MainWindow::runStocktaking() {
     ConfirmStocktaking(ctx_);
     // Back to the desk, ready to read, if it was open.
-    if (Form2->isVisible())
-        Form2->open();
+    if (loanDeskWindow->isVisible())
+        loanDeskWindow->open();
 }
 
 void MainWindow::addSoundsEntry(QMenu* gestion) {
     addSeparator(gestion, QStringLiteral("menugestionindex2"));
-    menugestionindex3 = addEntry(gestion, QStringLiteral("menugestionindex3"),
-                                 QStringLiteral("&Sons à chaque lecture"));
-    menugestionindex3->setCheckable(true);
-    menugestionindex3->setEnabled(false);
+    soundsEntry = addEntry(gestion, QStringLiteral("menugestionindex3"),
+                           QStringLiteral("&Sons à chaque lecture"));
+    soundsEntry->setCheckable(true);
+    soundsEntry->setEnabled(false);
 }
 
 void MainWindow::usePrintingWindows(PrintingWindows& printing) {
-    connect(menuéditionindex1, &QAction::triggered, this,
+    connect(labelSheetsEntry, &QAction::triggered, this,
             [&printing] { printing.showLabelSheets(); });
-    connect(menuéditionindex3, &QAction::triggered, this,
+    connect(borrowerCardsEntry, &QAction::triggered, this,
             [&printing] { printing.showBorrowerCards(); });
-    for (QAction* entry : {menuéditionindex1, menuéditionindex3})
+    for (QAction* entry : {labelSheetsEntry, borrowerCardsEntry})
         entry->setEnabled(true);
 }
 
 void MainWindow::useSounds(QtSounds& sounds) {
-    menugestionindex3->setChecked(sounds.enabled());
-    menugestionindex3->setEnabled(true);
-    connect(menugestionindex3, &QAction::toggled, this,
-            [&sounds](bool on) { sounds.setEnabled(on); });
+    soundsEntry->setChecked(sounds.enabled());
+    soundsEntry->setEnabled(true);
+    connect(soundsEntry, &QAction::toggled, this, [&sounds](bool on) { sounds.setEnabled(on); });
 }
 
 void MainWindow::showRecordForm(RecordFormWindow*& window, const FormSpec& spec) {
@@ -236,7 +234,7 @@ void MainWindow::showOverdueList() {
 }
 
 void MainWindow::openLoanDesk() {
-    Form2->open();
+    loanDeskWindow->open();
 }
 
 void MainWindow::showEvent(QShowEvent* event) {
@@ -260,8 +258,8 @@ void MainWindow::choosePrinterOrientation(Orientation orientation) {
         chosenOrientation_ = orientation;
     // Qt has already flipped the entry that was clicked: both marks are set
     // again from what the printer was last set to.
-    menuéditionindex5->setChecked(chosenOrientation_ == Orientation::Portrait);
-    menuéditionindex6->setChecked(chosenOrientation_ == Orientation::Landscape);
+    portraitEntry->setChecked(chosenOrientation_ == Orientation::Portrait);
+    landscapeEntry->setChecked(chosenOrientation_ == Orientation::Landscape);
 }
 
 void MainWindow::openDataDocument(DataDocument document) {

@@ -40,8 +40,8 @@ class MainWindow : public QMainWindow, public WindowFrame {
     void bringUp(QWidget& window) override;
 
     // Shows the loan desk and puts the focus in its reading field.
-    QAction* loanDeskAction() const { return menugestionindex1; }
-    LoanDeskWindow& loanDesk() const { return *Form2; }
+    QAction* loanDeskAction() const { return loanDeskEntry; }
+    LoanDeskWindow& loanDesk() const { return *loanDeskWindow; }
     void openLoanDesk();
 
     // Lets the entries "Edition des Codes-barres" and "Edition des cartes
@@ -79,7 +79,7 @@ class MainWindow : public QMainWindow, public WindowFrame {
     // Windows held in the frame that belong to others (the printing windows):
     // given back when the frame goes, so that their owners delete them.
     std::vector<QWidget*> lent_;
-    LoanDeskWindow* Form2;
+    LoanDeskWindow* loanDeskWindow; // Form2
     RecordFormWindow* documentsForm_ = nullptr;
     RecordFormWindow* membersForm_ = nullptr;
     // "Documents en retard", made when first asked for.
@@ -90,13 +90,13 @@ class MainWindow : public QMainWindow, public WindowFrame {
     // The orientation last set through the menu, which the check marks show.
     std::optional<Orientation> chosenOrientation_;
 
-    QAction* menugestionindex1 = nullptr;
-    QAction* menugestionindex3 = nullptr;
-    QAction* menuéditionindex1 = nullptr;
-    QAction* menuéditionindex3 = nullptr;
-    QAction* menuéditionindex5 = nullptr;
-    QAction* menuéditionindex6 = nullptr;
-    QAction* menuinventaireindex1 = nullptr;
+    QAction* loanDeskEntry = nullptr;      // menugestionindex1
+    QAction* soundsEntry = nullptr;        // menugestionindex3
+    QAction* labelSheetsEntry = nullptr;   // menuéditionindex1
+    QAction* borrowerCardsEntry = nullptr; // menuéditionindex3
+    QAction* portraitEntry = nullptr;      // menuéditionindex5
+    QAction* landscapeEntry = nullptr;     // menuéditionindex6
+    QAction* stocktakingEntry = nullptr;   // menuinventaireindex1
 };
 
 } // namespace karvel

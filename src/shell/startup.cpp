@@ -63,20 +63,21 @@ StartupResult RunStartup(AppContext& ctx, const QString& startFolder, const Star
     RemoveLeftovers(ctx.dataFolder);
 
     const std::vector<Binding> bindings = {
-        {&v.feuilleenfant, kPupilsFile, true, Queries::table(QStringLiteral("enfants")), false},
-        {&v.inscription, kMembersFile, false, Queries::table(QStringLiteral("membres")), false},
-        {&v.équipepédago, kPupilsFile, true, Queries::table(QStringLiteral("équipe")), false},
-        {&v.Fichedocument, kCatalogueFile, false, Queries::table(QStringLiteral("vok")), false},
-        {&v.Donnée6, kMembersFile, false, Queries::table(QStringLiteral("extérieurs")), false},
-        {&v.Donnée7, kPupilsFile, true, Queries::table(QStringLiteral("école")), false},
-        {&v.Donnée9, kCatalogueFile, false, Queries::table(QStringLiteral("vok")), false},
-        {&v.Fichedocument, kCatalogueFile, false, Queries::allDocuments(), true},
-        {&v.Donnée9, kCatalogueFile, false, Queries::titlesStartingWithA(), true},
-        {&v.inscription, kMembersFile, false, Queries::allMembers(), true},
-        {&v.Donnée6, kMembersFile, false, Queries::table(QStringLiteral("extérieurs")), true, false,
-         true},
-        {&v.Donnée7, kPupilsFile, true, Queries::table(QStringLiteral("école")), true, true},
-        {&v.équipepédago, kPupilsFile, true, Queries::classes(), true, true},
+        {&v.pupilsView, kPupilsFile, true, Queries::table(QStringLiteral("enfants")), false},
+        {&v.membersView, kMembersFile, false, Queries::table(QStringLiteral("membres")), false},
+        {&v.classesView, kPupilsFile, true, Queries::table(QStringLiteral("équipe")), false},
+        {&v.documentsView, kCatalogueFile, false, Queries::table(QStringLiteral("vok")), false},
+        {&v.externalGroupsLink, kMembersFile, false, Queries::table(QStringLiteral("extérieurs")),
+         false},
+        {&v.schoolLink, kPupilsFile, true, Queries::table(QStringLiteral("école")), false},
+        {&v.titlesLink, kCatalogueFile, false, Queries::table(QStringLiteral("vok")), false},
+        {&v.documentsView, kCatalogueFile, false, Queries::allDocuments(), true},
+        {&v.titlesLink, kCatalogueFile, false, Queries::titlesStartingWithA(), true},
+        {&v.membersView, kMembersFile, false, Queries::allMembers(), true},
+        {&v.externalGroupsLink, kMembersFile, false, Queries::table(QStringLiteral("extérieurs")),
+         true, false, true},
+        {&v.schoolLink, kPupilsFile, true, Queries::table(QStringLiteral("école")), true, true},
+        {&v.classesView, kPupilsFile, true, Queries::classes(), true, true},
     };
     const bool pupilsDatabase =
         folderExists(ctx.pupilsFolder) && fileExistsIn(ctx.pupilsFolder, kPupilsFile);
@@ -91,7 +92,7 @@ StartupResult RunStartup(AppContext& ctx, const QString& startFolder, const Star
             // each view only stands on its first record (the document view on
             // its last), and a million documents cost one read.
             if (b.refresh)
-                b.view->refreshUnwalked(b.view == &v.Fichedocument ? RecordView::Stand::Last
+                b.view->refreshUnwalked(b.view == &v.documentsView ? RecordView::Stand::Last
                                                                    : RecordView::Stand::First);
         };
         if (b.ownHandler) {

@@ -70,7 +70,7 @@ class Session {
     QString anyDocument() { return QStringLiteral("DOC-") + number(1 + below(2000)); }
 
     void read(const QString& reading) {
-        desk_.Text1 = reading;
+        desk_.reading = reading;
         InterpretReading(ctx_, desk_);
         // Answers left unused must not answer the next reading's questions.
         dialogs_.answers.clear();

@@ -237,9 +237,9 @@ void ReadingSession::readAtDesk(const QString& reading) {
     // The limit message, then the force question.
     if (p.forceLoans)
         p.dialogs.answers = {AnswerOk, AnswerYes};
-    const QString action = p.desk.Text2;
-    const qsizetype listed = p.desk.List1.size();
-    p.desk.Text1 = reading;
+    const QString action = p.desk.actionWord;
+    const qsizetype listed = p.desk.handledDocuments.size();
+    p.desk.reading = reading;
     InterpretReading(p.ctx, p.desk);
     checkDesk(reading, action, listed);
 }
@@ -252,16 +252,16 @@ void ReadingSession::checkDesk(const QString& reading, const QString& action, qs
         if (message.text.startsWith(kStandardError))
             broken(QStringLiteral("database error%1: %2").arg(where, shown(message.text)));
     }
-    if (!desk.Text1.isEmpty())
+    if (!desk.reading.isEmpty())
         broken(QStringLiteral("reading field not emptied") + where);
-    if (!desk.Text2.isEmpty() && desk.Text2 != QLatin1String("EMPRUNT") &&
-        desk.Text2 != QLatin1String("RESTITUTION"))
-        broken(QStringLiteral("action \"%1\"").arg(shown(desk.Text2)) + where);
+    if (!desk.actionWord.isEmpty() && desk.actionWord != QLatin1String("EMPRUNT") &&
+        desk.actionWord != QLatin1String("RESTITUTION"))
+        broken(QStringLiteral("action \"%1\"").arg(shown(desk.actionWord)) + where);
 
     // One reading handles at most one document, and it must be the one read.
-    const qsizetype now = desk.List1.size();
+    const qsizetype now = desk.handledDocuments.size();
     if (now == listed + 1) {
-        const QString line = desk.List1.last();
+        const QString line = desk.handledDocuments.last();
         const QString number = line.section(QStringLiteral(" - "), 0, 0);
         const auto document = documents_.find(number);
         if (document == documents_.end() ||
@@ -279,12 +279,12 @@ void ReadingSession::checkDesk(const QString& reading, const QString& action, qs
     }
 
     // A named borrower exists, is of the kind shown and may borrow.
-    if (!desk.Label9.isEmpty()) {
-        const bool pupil = desk.Label5 == kPupil;
-        if (!pupil && desk.Label5 != kMember)
-            broken(QStringLiteral("borrower kind \"%1\"").arg(shown(desk.Label5)) + where);
+    if (!desk.borrowerName.isEmpty()) {
+        const bool pupil = desk.borrowerKind == kPupil;
+        if (!pupil && desk.borrowerKind != kMember)
+            broken(QStringLiteral("borrower kind \"%1\"").arg(shown(desk.borrowerKind)) + where);
         const TableRows& people = pupil ? pupils_ : members_;
-        const auto person = people.find(desk.Label6);
+        const auto person = people.find(desk.borrowerNumber);
         const QString name = person == people.end()
                                  ? QString()
                                  : person->second.value(pupil ? QStringLiteral("prénomenfant")
@@ -292,10 +292,11 @@ void ReadingSession::checkDesk(const QString& reading, const QString& action, qs
                                        QLatin1Char(' ') +
                                        person->second.value(pupil ? QStringLiteral("nomenfant")
                                                                   : QStringLiteral("nom"));
-        if (name != desk.Label9 || (!pupil && barred(person->second)))
-            broken(QStringLiteral("borrower %1 \"%2\" named \"%3\"")
-                       .arg(desk.Label5, shown(desk.Label6), shown(desk.Label9)) +
-                   where);
+        if (name != desk.borrowerName || (!pupil && barred(person->second)))
+            broken(
+                QStringLiteral("borrower %1 \"%2\" named \"%3\"")
+                    .arg(desk.borrowerKind, shown(desk.borrowerNumber), shown(desk.borrowerName)) +
+                where);
     }
 }
 
@@ -589,18 +590,19 @@ bool fuzzSettings(const uint8_t* data, size_t size) {
     }
     if (loaded != fixture.dialogs.shown.empty())
         broken(QStringLiteral("LoadSettings reports a failure it did not show, or the reverse"));
-    expectFrom(ctx.layout.Text1, oursText, {defaults.Text1}, "Text1");
-    expectFrom(ctx.layout.Text2, oursText, {defaults.Text2}, "Text2");
-    expectFrom(ctx.layout.Text3, oursText, {defaults.Text3}, "Text3");
-    expectFrom(ctx.layout.Text4, oursText, {defaults.Text4}, "Text4");
-    expectFrom(ctx.layout.Text5, oursText, {defaults.Text5}, "Text5");
-    expectFrom(ctx.layout.Text6, oursText, {defaults.Text6}, "Text6");
-    expectFrom(ctx.layout.Text7, oursText, {defaults.Text7}, "Text7");
-    expectFrom(ctx.layout.Text8, oursText, {defaults.Text8}, "Text8");
-    expectFrom(ctx.layout.Text9, oursText, {defaults.Text9}, "Text9");
-    expectFrom(ctx.loanLimits.Texte1, companionText, {QString()}, "Texte1");
-    expectFrom(ctx.loanLimits.Texte2, companionText, {QString()}, "Texte2");
-    expectFrom(ctx.loanLimits.Texte3, companionText, {QString(), QStringLiteral("15")}, "Texte3");
+    expectFrom(ctx.layout.topMargin, oursText, {defaults.topMargin}, "Text1");
+    expectFrom(ctx.layout.bottomMargin, oursText, {defaults.bottomMargin}, "Text2");
+    expectFrom(ctx.layout.leftMargin, oursText, {defaults.leftMargin}, "Text3");
+    expectFrom(ctx.layout.rightMargin, oursText, {defaults.rightMargin}, "Text4");
+    expectFrom(ctx.layout.sheetWidth, oursText, {defaults.sheetWidth}, "Text5");
+    expectFrom(ctx.layout.sheetHeight, oursText, {defaults.sheetHeight}, "Text6");
+    expectFrom(ctx.layout.amplitude, oursText, {defaults.amplitude}, "Text7");
+    expectFrom(ctx.layout.rows, oursText, {defaults.rows}, "Text8");
+    expectFrom(ctx.layout.columns, oursText, {defaults.columns}, "Text9");
+    expectFrom(ctx.loanLimits.pupilLimit, companionText, {QString()}, "Texte1");
+    expectFrom(ctx.loanLimits.memberLimit, companionText, {QString()}, "Texte2");
+    expectFrom(ctx.loanLimits.maxLoanDays, companionText, {QString(), QStringLiteral("15")},
+               "Texte3");
     expectFrom(ctx.BackupNotice, companionText, {QString(), QStringLiteral("on")}, "BackupNotice");
     if (!loaded)
         return false;
@@ -620,15 +622,15 @@ bool fuzzSettings(const uint8_t* data, size_t size) {
             broken(QStringLiteral("%1 saved as \"%2\" came back as \"%3\"")
                        .arg(QLatin1String(field), shown(before), shown(after)));
     };
-    expectKept(layout.Text1, ctx.layout.Text1, "Text1");
-    expectKept(layout.Text2, ctx.layout.Text2, "Text2");
-    expectKept(layout.Text3, ctx.layout.Text3, "Text3");
-    expectKept(layout.Text4, ctx.layout.Text4, "Text4");
-    expectKept(layout.Text5, ctx.layout.Text5, "Text5");
-    expectKept(layout.Text6, ctx.layout.Text6, "Text6");
-    expectKept(layout.Text7, ctx.layout.Text7, "Text7");
-    expectKept(layout.Text8, ctx.layout.Text8, "Text8");
-    expectKept(layout.Text9, ctx.layout.Text9, "Text9");
+    expectKept(layout.topMargin, ctx.layout.topMargin, "Text1");
+    expectKept(layout.bottomMargin, ctx.layout.bottomMargin, "Text2");
+    expectKept(layout.leftMargin, ctx.layout.leftMargin, "Text3");
+    expectKept(layout.rightMargin, ctx.layout.rightMargin, "Text4");
+    expectKept(layout.sheetWidth, ctx.layout.sheetWidth, "Text5");
+    expectKept(layout.sheetHeight, ctx.layout.sheetHeight, "Text6");
+    expectKept(layout.amplitude, ctx.layout.amplitude, "Text7");
+    expectKept(layout.rows, ctx.layout.rows, "Text8");
+    expectKept(layout.columns, ctx.layout.columns, "Text9");
     if (ctx.loanLimits != limits || ctx.BackupNotice != notice)
         broken(QStringLiteral("saving the layout changed the loan limits or the notice"));
     return true;

@@ -30,7 +30,7 @@ inline Row lentBook(const QString& number, const QString& title, const QString& 
 // Validates each reading in turn at a desk, as the reader's Enter does.
 inline void readAt(AppContext& ctx, DeskState& desk, std::initializer_list<QString> readings) {
     for (const QString& reading : readings) {
-        desk.Text1 = reading;
+        desk.reading = reading;
         InterpretReading(ctx, desk);
     }
 }

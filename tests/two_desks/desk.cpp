@@ -70,12 +70,12 @@ class Desk {
         read(document_);
         dialogs_.answers.clear();
         // The command word and the card emptied the list: a line is a change saved.
-        return desk_.List1.size() == 1;
+        return desk_.handledDocuments.size() == 1;
     }
 
   private:
     void read(const QString& reading) {
-        desk_.Text1 = reading;
+        desk_.reading = reading;
         InterpretReading(ctx_, desk_);
     }
 
