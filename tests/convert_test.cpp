@@ -623,8 +623,8 @@ TEST_F(ConvertFolders, FilesInUseOrOutOfReachAreRefusedByName) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const QTemporaryDir dir;
-        const QString folder = dir.path() + "/LAVOK";
+        const QTemporaryDir caseDir;
+        const QString folder = caseDir.path() + "/LAVOK";
         QDir().mkpath(folder);
         copySample("nwind.mdb", folder + "/COTATION.MDB");
         c.make(folder);

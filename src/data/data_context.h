@@ -13,8 +13,8 @@
 namespace karvel {
 
 struct DataContext : Services {
-    DataContext(Dialogs& dialogs, const Clock& clock, FileSystem& files, PrinterSurface& printer)
-        : Services(dialogs, clock, files, printer), views(clock) {}
+    DataContext(Dialogs& boxes, const Clock& time, FileSystem& fileSystem, PrinterSurface& surface)
+        : Services(boxes, time, fileSystem, surface), views(time) {}
 
     // Fixed at start-up: the folder the program runs in (no trailing
     // separator) and the folder that holds the pupils file.

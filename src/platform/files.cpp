@@ -204,7 +204,8 @@ QString decodeText(const QByteArray& bytes) {
     text.reserve(bytes.size());
     for (const char c : bytes) {
         const auto byte = static_cast<unsigned char>(c);
-        text.append(byte >= 0x80 && byte < 0xA0 ? QChar(kCp1252High[byte - 0x80]) : QChar(byte));
+        text.append(byte >= 0x80 && byte < 0xA0 ? QChar(kCp1252High[byte - 0x80])
+                                                : QChar(char16_t(byte)));
     }
     return text;
 }

@@ -16,8 +16,8 @@ namespace karvel {
 class WindowFrame;
 
 struct Services {
-    Services(Dialogs& dialogs, const Clock& clock, FileSystem& files, PrinterSurface& printer)
-        : dialogs(dialogs), clock(clock), files(files), printer(printer) {}
+    Services(Dialogs& boxes, const Clock& time, FileSystem& fileSystem, PrinterSurface& surface)
+        : dialogs(boxes), clock(time), files(fileSystem), printer(surface) {}
 
     Dialogs& dialogs;
     const Clock& clock;

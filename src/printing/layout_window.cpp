@@ -35,13 +35,13 @@ LayoutWindow::LayoutWindow(AppContext& ctx, QWidget* parent)
         box->setObjectName(QString::fromLatin1(name));
         return box;
     };
-    auto label = [&](QWidget* parent, const QString& text) {
-        auto* l = new QLabel(text, parent);
+    auto label = [&](QWidget* owner, const QString& text) {
+        auto* l = new QLabel(text, owner);
         l->setObjectName(QStringLiteral("Label%1").arg(++labels));
         return l;
     };
-    auto field = [this](QWidget* parent, const char* name, QString LayoutFields::*value) {
-        auto* edit = new QLineEdit(parent);
+    auto field = [this](QWidget* owner, const char* name, QString LayoutFields::*value) {
+        auto* edit = new QLineEdit(owner);
         edit->setObjectName(QString::fromLatin1(name));
         edit->setMaximumWidth(80);
         // Bound both ways: what is typed is the setting the next job reads.
@@ -49,11 +49,11 @@ LayoutWindow::LayoutWindow(AppContext& ctx, QWidget* parent)
                 [this, value](const QString& text) { ctx_.layout.*value = text; });
         return edit;
     };
-    auto row = [&](QFormLayout* form, QWidget* parent, const QString& caption, QLineEdit* edit,
+    auto row = [&](QFormLayout* form, QWidget* owner, const QString& caption, QLineEdit* edit,
                    const QString& hint = {}) {
         QWidget* right = edit;
         if (!hint.isEmpty()) {
-            right = new QWidget(parent);
+            right = new QWidget(owner);
             auto* line = new QHBoxLayout(right);
             line->setContentsMargins(0, 0, 0, 0);
             edit->setParent(right);
@@ -61,7 +61,7 @@ LayoutWindow::LayoutWindow(AppContext& ctx, QWidget* parent)
             line->addWidget(label(right, hint));
             line->addStretch();
         }
-        form->addRow(label(parent, caption), right);
+        form->addRow(label(owner, caption), right);
     };
 
     QGroupBox* margins = frame("Frame1", QStringLiteral("Marges d'impression (en millimètres)"));
