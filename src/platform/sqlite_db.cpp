@@ -335,6 +335,24 @@ void Transaction::commit() {
     open_ = false;
 }
 
+ReadTransaction::ReadTransaction(Database& db) {
+    if (!sqlite3_get_autocommit(db.handle()))
+        return;
+    db.cached(QStringLiteral("BEGIN")).run();
+    db_ = &db;
+}
+
+ReadTransaction::~ReadTransaction() {
+    // A failure that ended the transaction (a busy or damaged file) has
+    // ended it already; nothing was written either way.
+    if (!db_ || sqlite3_get_autocommit(db_->handle()))
+        return;
+    try {
+        db_->cached(QStringLiteral("COMMIT")).run();
+    } catch (const KarvelError&) {
+    }
+}
+
 bool Database::replacedOnDisk() const {
     struct stat now {};
     return ::stat(QFile::encodeName(path_).constData(), &now) != 0 || now.st_dev != device_ ||

@@ -64,6 +64,7 @@ void RecordView::refresh() {
     if (db_ && db_->replacedOnDisk())
         db_.reset();
     open();
+    const ReadTransaction reading(*db_);
     rows_ = runSource(source_.sql, false);
     unwalked_.reset();
     position_ = 0;
@@ -81,6 +82,7 @@ void RecordView::refreshUnwalked(Stand stand) {
     if (db_ && db_->replacedOnDisk())
         db_.reset();
     open();
+    const ReadTransaction reading(*db_);
     rows_ = runSource(stand == Stand::First ? source_.sql : source_.backwardSql, true);
     unwalked_.reset();
     if (!rows_.empty())
