@@ -150,7 +150,11 @@ int Statement::columnCount() const {
 }
 
 QString Statement::columnName(int column) const {
-    return QString::fromUtf8(sqlite3_column_name(stmt_, column));
+    return QString::fromUtf8(columnNameUtf8(column));
+}
+
+const char* Statement::columnNameUtf8(int column) const {
+    return sqlite3_column_name(stmt_, column);
 }
 
 QString Statement::text(int column) const {

@@ -32,6 +32,8 @@ class Statement {
 
     int columnCount() const;
     QString columnName(int column) const;
+    // The name as SQLite holds it, valid until the statement is prepared again.
+    const char* columnNameUtf8(int column) const;
     QString text(int column) const;
     qint64 integer(int column) const;
     bool isNull(int column) const;
