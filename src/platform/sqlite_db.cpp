@@ -158,15 +158,6 @@ const char* Statement::columnNameUtf8(int column) const {
 }
 
 QString Statement::text(int column) const {
-    // A text as the record holds it has no terminating zero: asked for as
-    // text, SQLite copies it to add one. Asked for as bytes it is not
-    // copied, and those bytes are the text when the file stores UTF-8.
-    if (db_.storesUtf8()) {
-        if (sqlite3_column_type(stmt_, column) == SQLITE_NULL)
-            return QString();
-        const auto* data = static_cast<const char*>(sqlite3_column_blob(stmt_, column));
-        return QString::fromUtf8(data ? data : "", sqlite3_column_bytes(stmt_, column));
-    }
     const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
     if (!data)
         return QString();
@@ -230,10 +221,6 @@ Database::Database(const QString& path, Mode mode) : path_(path) {
             exec(QStringLiteral("PRAGMA journal_mode=DELETE"));
         exec(QStringLiteral("PRAGMA synchronous=FULL"));
         exec(QStringLiteral("SELECT count(*) FROM sqlite_master"));
-        // A file being created may still be given another encoding.
-        auto encoding = prepare(QStringLiteral("PRAGMA encoding"));
-        utf8_ =
-            mode != Mode::Create && encoding->step() && encoding->text(0) == QLatin1String("UTF-8");
         struct stat opened {};
         if (::stat(QFile::encodeName(path).constData(), &opened) == 0) {
             device_ = opened.st_dev;

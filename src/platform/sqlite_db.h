@@ -73,9 +73,6 @@ class Database {
     // its place by a rename (a backup restored while KarVel runs), or removed.
     bool replacedOnDisk() const;
 
-    // True when the file stores its texts in UTF-8 (the others: UTF-16).
-    bool storesUtf8() const { return utf8_; }
-
     // Throws the error of a result code, unless it is a success code.
     void check(int rc, const char* context = nullptr) const;
     sqlite3* handle() const { return db_; }
@@ -86,7 +83,6 @@ class Database {
     // The file opened, as the system knows it.
     quint64 device_ = 0;
     quint64 inode_ = 0;
-    bool utf8_ = false;
     std::map<QString, std::unique_ptr<Statement>> cache_;
 };
 
