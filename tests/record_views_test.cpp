@@ -138,6 +138,34 @@ TEST(SearchFold, CaseAccentsAndLigatures) {
     EXPECT_EQ(foldForSearch(QStringLiteral("Noël")), QStringLiteral("noel"));
 }
 
+// A view reads every field as the file holds it now: a file that stores its
+// texts in UTF-16, an empty text apart from a missing one, and a column that
+// another program renamed while the view stayed open.
+TEST_F(RecordViewsTest, FieldsAsTheFileNowHoldsThem) {
+    const QString wide = school.data() + "/WIDE.MDB";
+    {
+        Database db(wide, Database::Mode::Create);
+        db.exec("PRAGMA encoding = 'UTF-16le'");
+        db.exec("CREATE TABLE membres (matricule TEXT, nom TEXT, prénom TEXT)");
+        db.exec("INSERT INTO membres VALUES ('00001', 'Lefèvre', NULL), ('00002', '', 'Zoé')");
+    }
+    RecordView& members = t.ctx.views.membersView;
+    members.bind(wide);
+    members.query(Queries::allMembers());
+    EXPECT_EQ(members.field("nom"), "Lefèvre");
+    EXPECT_TRUE(members.field("prénom").isNull());
+    members.moveNext();
+    EXPECT_EQ(members.field("prénom"), "Zoé");
+    EXPECT_FALSE(members.field("nom").isNull()) << "an empty text is not a missing one";
+
+    DocumentView& v = view();
+    v.query(Queries::documentByNumber("00042"));
+    Database(school.catalogue()).exec("ALTER TABLE vok RENAME COLUMN titre TO intitulé");
+    v.query(Queries::documentByNumber("00007"));
+    EXPECT_EQ(v.field("intitulé"), "Tintin");
+    EXPECT_THROW(v.field("titre"), KarvelError);
+}
+
 TEST_F(RecordViewsTest, KeysAndCodesIgnoreLetterCase) {
     DocumentView& v = view();
     v.query(Queries::documentByNumber("c-123"));

@@ -150,7 +150,11 @@ int Statement::columnCount() const {
 }
 
 QString Statement::columnName(int column) const {
-    return QString::fromUtf8(sqlite3_column_name(stmt_, column));
+    return QString::fromUtf8(columnNameUtf8(column));
+}
+
+const char* Statement::columnNameUtf8(int column) const {
+    return sqlite3_column_name(stmt_, column);
 }
 
 QString Statement::text(int column) const {
@@ -333,6 +337,24 @@ Transaction::~Transaction() {
 void Transaction::commit() {
     db_.exec(QStringLiteral("COMMIT"));
     open_ = false;
+}
+
+ReadTransaction::ReadTransaction(Database& db) {
+    if (!sqlite3_get_autocommit(db.handle()))
+        return;
+    db.cached(QStringLiteral("BEGIN")).run();
+    db_ = &db;
+}
+
+ReadTransaction::~ReadTransaction() {
+    // A failure that ended the transaction (a busy or damaged file) has
+    // ended it already; nothing was written either way.
+    if (!db_ || sqlite3_get_autocommit(db_->handle()))
+        return;
+    try {
+        db_->cached(QStringLiteral("COMMIT")).run();
+    } catch (const KarvelError&) {
+    }
 }
 
 bool Database::replacedOnDisk() const {

@@ -32,6 +32,8 @@ class Statement {
 
     int columnCount() const;
     QString columnName(int column) const;
+    // The name as SQLite holds it, valid until the statement is prepared again.
+    const char* columnNameUtf8(int column) const;
     QString text(int column) const;
     qint64 integer(int column) const;
     bool isNull(int column) const;
@@ -101,6 +103,22 @@ class Transaction {
   private:
     Database& db_;
     bool open_ = true;
+};
+
+// One read transaction over several statements, unless one is open already.
+// Outside a transaction each statement takes and drops the file's lock and
+// checks the file afresh (about ten system calls); a lookup that finds a row
+// and then reads it pays that once this way. Nothing may be written meanwhile.
+class ReadTransaction {
+  public:
+    explicit ReadTransaction(Database& db);
+    ~ReadTransaction();
+    ReadTransaction(const ReadTransaction&) = delete;
+    ReadTransaction& operator=(const ReadTransaction&) = delete;
+
+  private:
+    // Null when the transaction belongs to someone else.
+    Database* db_ = nullptr;
 };
 
 // True when the file starts with the signature of a Jet or ACE (Access) database.

@@ -23,8 +23,9 @@ void RecordView::bind(const QString& path) {
 }
 
 void RecordView::setRecordSource(RecordSource source) {
+    if (source.table != source_.table)
+        rowSql_.clear();
     source_ = std::move(source);
-    rowSql_.clear();
 }
 
 void RecordView::open() {
@@ -64,10 +65,10 @@ void RecordView::refresh() {
     if (db_ && db_->replacedOnDisk())
         db_.reset();
     open();
+    const ReadTransaction reading(*db_);
     rows_ = runSource(source_.sql, false);
     unwalked_.reset();
     position_ = 0;
-    columnNames_.clear();
     loadCurrent();
 }
 
@@ -81,12 +82,12 @@ void RecordView::refreshUnwalked(Stand stand) {
     if (db_ && db_->replacedOnDisk())
         db_.reset();
     open();
+    const ReadTransaction reading(*db_);
     rows_ = runSource(stand == Stand::First ? source_.sql : source_.backwardSql, true);
     unwalked_.reset();
     if (!rows_.empty())
         unwalked_ = stand;
     position_ = 0;
-    columnNames_.clear();
     loadCurrent();
 }
 
@@ -173,12 +174,20 @@ void RecordView::loadCurrent() {
         if (!stmt.step())
             throw makeError(ErrRecordDeleted);
         const int columns = stmt.columnCount();
-        // The names are read once per result: walking a long result would
-        // otherwise spend much of its time decoding the same names again.
-        if (columnNames_.size() != size_t(columns)) {
+        // The names are decoded once, then only compared with what SQLite
+        // gives: decoding them for every record was a fifth of a lookup. The
+        // compare still tells another table, or a column another program
+        // renamed meanwhile.
+        bool sameNames = columnNamesUtf8_.size() == size_t(columns);
+        for (int c = 0; sameNames && c < columns; ++c)
+            sameNames = columnNamesUtf8_[size_t(c)] == stmt.columnNameUtf8(c);
+        if (!sameNames) {
             columnNames_.clear();
-            for (int c = 0; c < columns; ++c)
-                columnNames_.push_back(stmt.columnName(c));
+            columnNamesUtf8_.clear();
+            for (int c = 0; c < columns; ++c) {
+                columnNamesUtf8_.emplace_back(stmt.columnNameUtf8(c));
+                columnNames_.push_back(QString::fromUtf8(columnNamesUtf8_.back()));
+            }
         }
         fields_.reserve(size_t(columns));
         for (int c = 0; c < columns; ++c)

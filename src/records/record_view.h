@@ -6,6 +6,7 @@
 
 #include "records/record_source.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -139,9 +140,10 @@ class RecordView {
     // Set by refreshUnwalked(): rows_ holds only the record stood on.
     std::optional<Stand> unwalked_;
     std::vector<Field> fields_;
-    // What reading a record needs, kept while the record source stays.
+    // What reading a record needs, kept while the table stays.
     QString rowSql_;
     std::vector<QString> columnNames_;
+    std::vector<QByteArray> columnNamesUtf8_;
 };
 
 } // namespace karvel
