@@ -1,6 +1,7 @@
 #include "catalogue/record_form_window.h"
 
 #include "platform/centre_window.h"
+#include "platform/progress_gauge.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -73,10 +74,10 @@ RecordFormWindow::RecordFormWindow(AppContext& ctx, const FormSpec& spec, QWidge
     connect(enregistrer, &QPushButton::clicked, this, &RecordFormWindow::save);
     connect(imprimer, &QPushButton::clicked, this, &RecordFormWindow::printLabels);
     connect(quitter, &QPushButton::clicked, this, &QWidget::hide);
-    thermometre = new QProgressBar(this);
-    thermometre->setObjectName(QStringLiteral("thermometre"));
-    thermometre->setRange(0, 100);
-    thermometre->setValue(0);
+    gaugeBar = new QProgressBar(this);
+    gaugeBar->setObjectName(QStringLiteral("gaugeBar"));
+    gaugeBar->setRange(0, 100);
+    gaugeBar->setValue(0);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(enregistrer);
     buttons->addWidget(imprimer);
@@ -88,7 +89,7 @@ RecordFormWindow::RecordFormWindow(AppContext& ctx, const FormSpec& spec, QWidge
     layout->addWidget(legende);
     layout->addLayout(fields);
     layout->addLayout(buttons);
-    layout->addWidget(thermometre);
+    layout->addWidget(gaugeBar);
 
     showForm();
     adjustSize();
@@ -148,10 +149,7 @@ void RecordFormWindow::save() {
 }
 
 void RecordFormWindow::printLabels() {
-    form_.printLabels([this](int percent) {
-        thermometre->setValue(percent);
-        thermometre->repaint();
-    });
+    form_.printLabels(PaintedGauge(*gaugeBar));
 }
 
 } // namespace karvel

@@ -49,7 +49,7 @@ class RecordFormWindow : public QWidget {
     QPushButton* enregistrer;
     QPushButton* imprimer;
     QPushButton* quitter;
-    QProgressBar* thermometre;
+    QProgressBar* gaugeBar; // thermomètre
 };
 
 } // namespace karvel

@@ -4,6 +4,7 @@
 
 #include "platform/centre_window.h"
 #include "platform/print_preview.h"
+#include "platform/progress_gauge.h"
 #include "platform/window_frame.h"
 #include "printing/layout_window.h"
 
@@ -138,15 +139,7 @@ void SheetWindow::chooseNumbers(NumberChoice choice) {
 }
 
 Progress SheetWindow::gauge() {
-    return [this](int percent) {
-        // Most labels leave the percentage as it was, and a repaint costs
-        // more than drawing the label.
-        if (percent == gaugeBar->value())
-            return;
-        gaugeBar->setValue(percent);
-        // The job holds the event loop: the gauge is painted now or not at all.
-        gaugeBar->repaint();
-    };
+    return PaintedGauge(*gaugeBar);
 }
 
 } // namespace karvel
