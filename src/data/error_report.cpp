@@ -137,6 +137,14 @@ std::function<void(const KarvelError&)> reportTo(DataContext& ctx) {
     return [&ctx](const KarvelError& error) { ShowStandardError(ctx, error); };
 }
 
+void ReportFailedJob(DataContext& ctx, const KarvelError& error) {
+    ShowStandardError(ctx, error);
+    try {
+        ctx.printer.endDocument();
+    } catch (const KarvelError&) {
+    }
+}
+
 bool RunReportingErrors(DataContext& ctx, const std::function<void()>& procedure) {
     try {
         procedure();

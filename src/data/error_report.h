@@ -19,6 +19,11 @@ void ShowStandardError(DataContext& ctx, const KarvelError& error);
 // on after reporting.
 std::function<void(const KarvelError&)> reportTo(DataContext& ctx);
 
+// A print job that failed: the standard error message, then the printer lets
+// go of the job, so that the next one does not land in it and is not dropped
+// with it.
+void ReportFailedJob(DataContext& ctx, const KarvelError& error);
+
 // Runs a shared procedure under the standard error message; false when it failed.
 bool RunReportingErrors(DataContext& ctx, const std::function<void()>& procedure);
 

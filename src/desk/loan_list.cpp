@@ -45,13 +45,7 @@ void PrintLoanList(AppContext& ctx, const DeskState& desk) {
             line(document);
         printer.endDocument();
     } catch (const KarvelError& error) {
-        ShowStandardError(ctx, error);
-        // The page is not sent, but the surface must let go of the failed
-        // job: otherwise the next list would land in it and be dropped too.
-        try {
-            printer.endDocument();
-        } catch (const KarvelError&) {
-        }
+        ReportFailedJob(ctx, error);
         return;
     }
     ctx.dialogs.setBusy(false);

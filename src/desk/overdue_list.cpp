@@ -330,12 +330,7 @@ bool PrintOverdueList(AppContext& ctx, const OverdueList& list) {
         printer.endDocument();
     } catch (const KarvelError& error) {
         restoreFont();
-        ShowStandardError(ctx, error);
-        // The failed job is let go of, so that the next one is not dropped with it.
-        try {
-            printer.endDocument();
-        } catch (const KarvelError&) {
-        }
+        ReportFailedJob(ctx, error);
         return false;
     }
     ctx.dialogs.setBusy(false);
