@@ -220,3 +220,30 @@ TEST_F(CatalogueTest, TheLabelsOfTheDocumentsAddedScan) {
 }
 
 } // namespace
+
+TEST_F(CatalogueTest, TypingNotSavedIsDroppedOnlyWhenTheUserSaysSo) {
+    RecordFormWindow window(t.ctx, documentForm());
+    auto* title = window.findChild<QLineEdit*>("titre");
+    auto* number = window.findChild<QLineEdit*>("numero");
+    // Nothing typed: a new form asks nothing.
+    window.findChild<QPushButton*>("nouveau")->click();
+    EXPECT_TRUE(t.dialogs.shown.empty());
+
+    // No keeps the typing, for a new form, another record and the quit button.
+    QTest::keyClicks(title, "Candide");
+    t.dialogs.answers = {AnswerNo, AnswerNo, AnswerNo};
+    window.findChild<QPushButton*>("nouveau")->click();
+    QTest::keyClicks(number, "DOC-00001");
+    QTest::keyClick(number, Qt::Key_Return);
+    window.findChild<QPushButton*>("quitter")->click();
+    ASSERT_EQ(t.dialogs.shown.size(), 3u);
+    EXPECT_EQ(
+        t.dialogs.shown[0].text,
+        "Les modifications de cette fiche ne sont pas enregistrées.\n\nVoulez-vous les abandonner ?");
+    EXPECT_EQ(title->text(), "Candide");
+
+    // Yes drops it and opens the record asked for.
+    t.dialogs.answers = {AnswerYes};
+    QTest::keyClick(number, Qt::Key_Return);
+    EXPECT_EQ(title->text(), "Le Petit Prince");
+}

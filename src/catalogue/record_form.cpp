@@ -1,9 +1,9 @@
 #include "catalogue/record_form.h"
 
-#include "desk/app_context.h"
 #include "common/text.h"
 #include "data/error_report.h"
 #include "data/numbering.h"
+#include "desk/app_context.h"
 #include "platform/files.h"
 #include "platform/sqlite_db.h"
 #include "records/document_view.h"
@@ -28,6 +28,14 @@ QString RecordForm::path() const {
 
 void RecordForm::tell(Icon icon, const QString& text) {
     ctx_.dialogs.message(icon, kProgramCaption, text);
+}
+
+bool RecordForm::mayDropChanges() {
+    return ctx_.dialogs.message(
+               Icon::Question, kProgramCaption,
+               QStringLiteral(
+                   "Les modifications de cette fiche ne sont pas enregistrées.\n\nVoulez-vous les abandonner ?"),
+               Buttons::YesNo) == AnswerYes;
 }
 
 QString RecordForm::value(const QString& field) const {

@@ -37,6 +37,10 @@ class RecordForm {
     // shares after a new record. False, after a message, when nothing was saved.
     bool save();
 
+    // Asks whether what was typed and not saved may be dropped (No by
+    // default): true when the user agrees.
+    bool mayDropChanges();
+
     bool editing() const { return editing_; }
     // The number proposed for a new record (empty when none is left) or the
     // number of the record open.

@@ -26,22 +26,22 @@ RecordFormWindow::RecordFormWindow(AppContext& ctx, const FormSpec& spec, QWidge
         return b;
     };
 
-    numero = new QLineEdit(this);
-    numero->setObjectName(QStringLiteral("numero"));
-    numero->setToolTip(QStringLiteral("Tapez ou lisez le numéro d'une fiche à modifier"));
-    ouvrir = button("ouvrir", QStringLiteral("&Ouvrir la fiche"));
-    nouveau = button("nouveau", QStringLiteral("&Nouvelle fiche"));
+    numberField = new QLineEdit(this);
+    numberField->setObjectName(QStringLiteral("numero"));
+    numberField->setToolTip(QStringLiteral("Tapez ou lisez le numéro d'une fiche à modifier"));
+    openButton = button("ouvrir", QStringLiteral("&Ouvrir la fiche"));
+    newButton = button("nouveau", QStringLiteral("&Nouvelle fiche"));
     auto* finding = new QHBoxLayout;
     finding->addWidget(new QLabel(QStringLiteral("Numéro à modifier"), this));
-    finding->addWidget(numero);
-    finding->addWidget(ouvrir);
-    finding->addWidget(nouveau);
-    connect(numero, &QLineEdit::returnPressed, this, &RecordFormWindow::openTyped);
-    connect(ouvrir, &QPushButton::clicked, this, &RecordFormWindow::openTyped);
-    connect(nouveau, &QPushButton::clicked, this, &RecordFormWindow::startNew);
+    finding->addWidget(numberField);
+    finding->addWidget(openButton);
+    finding->addWidget(newButton);
+    connect(numberField, &QLineEdit::returnPressed, this, &RecordFormWindow::openTyped);
+    connect(openButton, &QPushButton::clicked, this, &RecordFormWindow::openTyped);
+    connect(newButton, &QPushButton::clicked, this, &RecordFormWindow::startNew);
 
-    legende = new QLabel(this);
-    legende->setObjectName(QStringLiteral("legende"));
+    captionLabel = new QLabel(this);
+    captionLabel->setObjectName(QStringLiteral("legende"));
 
     auto* fields = new QFormLayout;
     for (const FormField& field : spec.fields) {
@@ -68,25 +68,25 @@ RecordFormWindow::RecordFormWindow(AppContext& ctx, const FormSpec& spec, QWidge
         controls_.push_back(control);
     }
 
-    enregistrer = button("enregistrer", QString());
-    imprimer = button("imprimer", spec.printLabels);
-    quitter = button("quitter", QStringLiteral("&Quitter"));
-    connect(enregistrer, &QPushButton::clicked, this, &RecordFormWindow::save);
-    connect(imprimer, &QPushButton::clicked, this, &RecordFormWindow::printLabels);
-    connect(quitter, &QPushButton::clicked, this, &QWidget::hide);
+    saveButton = button("enregistrer", QString());
+    printButton = button("imprimer", spec.printLabels);
+    quitButton = button("quitter", QStringLiteral("&Quitter"));
+    connect(saveButton, &QPushButton::clicked, this, &RecordFormWindow::save);
+    connect(printButton, &QPushButton::clicked, this, &RecordFormWindow::printLabels);
+    connect(quitButton, &QPushButton::clicked, this, &RecordFormWindow::quit);
     gaugeBar = new QProgressBar(this);
     gaugeBar->setObjectName(QStringLiteral("gaugeBar"));
     gaugeBar->setRange(0, 100);
     gaugeBar->setValue(0);
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(enregistrer);
-    buttons->addWidget(imprimer);
+    buttons->addWidget(saveButton);
+    buttons->addWidget(printButton);
     buttons->addStretch();
-    buttons->addWidget(quitter);
+    buttons->addWidget(quitButton);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(finding);
-    layout->addWidget(legende);
+    layout->addWidget(captionLabel);
     layout->addLayout(fields);
     layout->addLayout(buttons);
     layout->addWidget(gaugeBar);
@@ -98,9 +98,10 @@ RecordFormWindow::RecordFormWindow(AppContext& ctx, const FormSpec& spec, QWidge
 
 void RecordFormWindow::showForm() {
     const FormSpec& spec = form_.spec();
-    legende->setText((form_.editing() ? spec.editCaption : spec.newCaption).arg(form_.number()));
-    enregistrer->setText(form_.editing() ? QStringLiteral("&Enregistrer")
-                                         : QStringLiteral("&Enregistrer et suivant"));
+    captionLabel->setText(
+        (form_.editing() ? spec.editCaption : spec.newCaption).arg(form_.number()));
+    saveButton->setText(form_.editing() ? QStringLiteral("&Enregistrer")
+                                        : QStringLiteral("&Enregistrer et suivant"));
     for (const Control& control : controls_) {
         const QString value = form_.value(control.field->name);
         if (control.line)
@@ -126,16 +127,38 @@ void RecordFormWindow::readControls() {
     }
 }
 
+bool RecordFormWindow::edited() const {
+    for (const Control& control : controls_) {
+        const QString value = form_.value(control.field->name);
+        if (control.line    ? control.line->text() != value
+            : control.lines ? control.lines->toPlainText() != value
+                            : control.check->isChecked() != control.field->ticks(value))
+            return true;
+    }
+    return false;
+}
+
+bool RecordFormWindow::mayLeave() {
+    return !edited() || form_.mayDropChanges();
+}
+
+void RecordFormWindow::quit() {
+    if (mayLeave())
+        hide();
+}
+
 void RecordFormWindow::openTyped() {
-    if (numero->text().trimmed().isEmpty())
+    if (numberField->text().trimmed().isEmpty() || !mayLeave())
         return;
-    if (form_.open(numero->text()))
-        numero->clear();
+    if (form_.open(numberField->text()))
+        numberField->clear();
     showForm();
     controls_.front().line->setFocus();
 }
 
 void RecordFormWindow::startNew() {
+    if (!mayLeave())
+        return;
     form_.startNew(false);
     showForm();
     controls_.front().line->setFocus();

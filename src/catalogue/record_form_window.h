@@ -35,6 +35,11 @@ class RecordFormWindow : public QWidget {
 
     void showForm();
     void readControls();
+    // True when a control no longer shows what the form holds: typing not saved.
+    bool edited() const;
+    // Whether the record shown may be left: nothing typed, or the user drops it.
+    bool mayLeave();
+    void quit();
     void openTyped();
     void startNew();
     void save();
@@ -42,14 +47,14 @@ class RecordFormWindow : public QWidget {
 
     RecordForm form_;
     std::vector<Control> controls_;
-    QLineEdit* numero;
-    QLabel* legende;
-    QPushButton* ouvrir;
-    QPushButton* nouveau;
-    QPushButton* enregistrer;
-    QPushButton* imprimer;
-    QPushButton* quitter;
-    QProgressBar* gaugeBar; // thermomètre
+    QLineEdit* numberField;   // numero
+    QLabel* captionLabel;     // legende
+    QPushButton* openButton;  // ouvrir
+    QPushButton* newButton;   // nouveau
+    QPushButton* saveButton;  // enregistrer
+    QPushButton* printButton; // imprimer
+    QPushButton* quitButton;  // quitter
+    QProgressBar* gaugeBar;   // thermomètre
 };
 
 } // namespace karvel
