@@ -6,6 +6,7 @@
 #include "data/settings.h"
 #include "fuzz_targets.h"
 #include "platform/sqlite_db.h"
+#include "printing/label_numbers.h"
 #include "printing/label_sheets.h"
 #include "test_data.h"
 

@@ -2,6 +2,7 @@
 // list rules, where labels land, how many sheets a job takes, the gauge, and
 // the command page.
 
+#include "printing/label_numbers.h"
 #include "printing/label_sheets.h"
 #include "test_data.h"
 

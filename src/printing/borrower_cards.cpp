@@ -5,6 +5,8 @@
 #include "data/folders.h"
 #include "desk/app_context.h"
 #include "printing/code39.h"
+#include "printing/label_grid.h"
+#include "printing/label_numbers.h"
 
 namespace karvel {
 

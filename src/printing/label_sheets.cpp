@@ -7,8 +7,6 @@
 #include "printing/code39.h"
 
 #include <algorithm>
-#include <cmath>
-#include <limits>
 
 namespace karvel {
 
@@ -16,12 +14,6 @@ namespace {
 
 // clang-format off
 const QString kImpossible = QStringLiteral("L'édition des codes-barres est impossible!");
-const QString kStartMissing = QStringLiteral("Données incomplètes : Le numéro de début de série n'a pas été indiqué...");
-const QString kEndMissing = QStringLiteral("Données incomplètes : Le numéro de fin de série n'a pas été indiqué...");
-const QString kStartInvalid = QStringLiteral("Données incorrectes : Le numéro de début de série n'est pas valable...");
-const QString kEndInvalid = QStringLiteral("Données incorrectes : Le numéro de fin de série n'est pas valable...");
-const QString kEndBelowStart = QStringLiteral("Données incorrectes : Le numéro de fin de série est inférieur au numéro de début...");
-const QString kSeriesTooLong = QStringLiteral("Données incorrectes : Une série ne peut pas dépasser %1 codes-barres...").arg(kLargestSeries);
 const QString kNoList = QStringLiteral("Aucune liste de codes-barres à imprimer...");
 const QString kFirstLabelOutside = QStringLiteral("Données incorrectes : L'étiquette de départ doit être comprise entre 1 et %1, le nombre d'étiquettes d'une feuille...");
 // The count goes where the sign blank of the number leaves two blanks after "de".
@@ -34,19 +26,6 @@ const QString kMembersSent = QStringLiteral("L'impression des codes-barres ADHER
 
 // Bars of the command page, in pixels whatever the layout.
 constexpr double kCommandBarHeight = 400;
-
-// The largest series number: a label number the counts and the gauge can
-// still do sums with.
-constexpr qint64 kLargestSeriesNumber = std::numeric_limits<qint32>::max();
-
-// A series bound as a whole positive number; nothing for "12abc", "12.5" or -3.
-std::optional<qint64> seriesBound(const QString& text) {
-    const std::optional<double> value = parseNumber(text);
-    if (!value || *value < 1 || *value > double(kLargestSeriesNumber) ||
-        *value != std::floor(*value))
-        return std::nullopt;
-    return qint64(*value);
-}
 
 // Runs a job that ends its document, then tells the user it is on its way
 // with `completion`; a preview reaches no printer and says nothing. A
@@ -115,122 +94,6 @@ void printCommandPage(AppContext& ctx, const SheetJob& job) {
 }
 
 } // namespace
-
-LabelGrid computeLabelGrid(const LayoutSettings& layout, double pageWidth, double pageHeight,
-                           int divisions) {
-    LabelGrid g;
-    g.W = pageWidth;
-    g.H = pageHeight;
-    g.top = std::floor(g.H / layout.height * layout.top);
-    g.bottom = std::floor(g.H / layout.height * layout.bottom);
-    g.left = std::floor(g.W / layout.width * layout.left);
-    g.right = std::floor(g.W / layout.width * layout.right);
-    g.U = g.W - g.left - g.right;
-    g.V = g.H - g.top - g.bottom;
-    g.hu = g.U / (divisions * layout.columns);
-    g.vu = g.V / (divisions * layout.rows);
-    g.barHeight = float(3 * g.vu);
-    return g;
-}
-
-LabelNumbers LabelNumbers::series(qint64 start, qint64 end) {
-    LabelNumbers n;
-    n.series_ = true;
-    n.start_ = start;
-    n.end_ = end;
-    return n;
-}
-
-LabelNumbers LabelNumbers::list(std::vector<double> items) {
-    LabelNumbers n;
-    n.series_ = false;
-    n.items_ = std::move(items);
-    return n;
-}
-
-qint64 LabelNumbers::count() const {
-    return series_ ? end_ - start_ + 1 : qint64(items_.size());
-}
-
-double LabelNumbers::at(qint64 k) const {
-    return series_ ? double(start_ + k) : items_[size_t(k)];
-}
-
-int LabelNumbers::progressAfter(qint64 k) const {
-    if (series_)
-        return end_ == start_ ? 100 : int(k * 100 / (end_ - start_));
-    return int((k + 1) * 100 / count());
-}
-
-int LabelNumbers::widestNumber() const {
-    if (series_)
-        return int(formatLabelNumber(double(end_)).size());
-    qsizetype widest = 0;
-    for (const double item : items_)
-        widest = std::max(widest, formatLabelNumber(item).size());
-    return int(widest);
-}
-
-QString formatLabelNumber(double number) {
-    // Halves go away from zero, as the "00000" format rounds them.
-    const double rounded = std::round(number);
-    const QString digits =
-        QString::number(std::abs(rounded), 'f', 0).rightJustified(5, QLatin1Char('0'));
-    return rounded < 0 ? QLatin1Char('-') + digits : digits;
-}
-
-QStringList splitList(const QString& list) {
-    QStringList items;
-    QString item;
-    for (QChar c : list) {
-        if (c == QLatin1Char('-') || c == QLatin1Char('/')) {
-            items << item;
-            item.clear();
-        } else {
-            item += c;
-        }
-    }
-    if (!item.isEmpty())
-        items << item;
-    return items;
-}
-
-std::variant<LabelNumbers, QString> readSeries(const QString& start, const QString& end) {
-    if (start.trimmed().isEmpty())
-        return kStartMissing;
-    if (end.trimmed().isEmpty())
-        return kEndMissing;
-    if (decimalValue(start) == 0)
-        return kStartInvalid;
-    if (decimalValue(end) == 0)
-        return kEndInvalid;
-    // Texts the series cannot count with ("12abc", "2.5", "-3") are refused
-    // here rather than failing halfway through the job.
-    const std::optional<qint64> first = seriesBound(start);
-    if (!first)
-        return kStartInvalid;
-    const std::optional<qint64> last = seriesBound(end);
-    if (!last)
-        return kEndInvalid;
-    // Counting up from the start would never meet such an end.
-    if (*last < *first)
-        return kEndBelowStart;
-    // A zero too many would spool sheets for hours, and cards would look up
-    // a name for each.
-    if (*last - *first + 1 > kLargestSeries)
-        return kSeriesTooLong;
-    return LabelNumbers::series(*first, *last);
-}
-
-std::optional<LabelNumbers> readList(const QString& text) {
-    const QString list = text.trimmed();
-    if (list.isEmpty())
-        return std::nullopt;
-    std::vector<double> items;
-    for (const QString& item : splitList(list))
-        items.push_back(decimalValue(item));
-    return LabelNumbers::list(std::move(items));
-}
 
 void RefusePrinting(AppContext& ctx, const QString& firstLine, const QString& reason) {
     ctx.dialogs.message(Icon::Information, kProgramCaption, firstLine + QLatin1Char('\n') + reason);

@@ -1,18 +1,18 @@
 #pragma once
 // Sheets of adhesive labels (Form1): document, pupil and external-member
 // barcodes for a series or a list of numbers, and the page of the three
-// command barcodes. The grid, the number rules and the label loop are shared
-// with the borrower cards.
+// command barcodes. The refusals, the checks before a job and the label
+// loop are shared with the borrower cards.
 
+#include "printing/label_grid.h"
+#include "printing/label_numbers.h"
 #include "printing/layout_fit.h"
 #include "printing/layout_settings.h"
 
+#include <QMarginsF>
 #include <QString>
-#include <QStringList>
 #include <functional>
 #include <optional>
-#include <variant>
-#include <vector>
 
 namespace karvel {
 
@@ -34,63 +34,6 @@ struct LabelSheetRequest {
     // already partly used is finished rather than thrown away.
     int firstLabel = 1;
 };
-
-// The geometry of one job, in pixels of 1/600 inch. A cell is `divisions` units
-// wide and high: 5 for a label, 10 for a card (the same cell cut finer).
-struct LabelGrid {
-    double W = 0; // printable width and height
-    double H = 0;
-    double top = 0;
-    double bottom = 0;
-    double left = 0;
-    double right = 0;
-    double U = 0; // width and height inside the margins
-    double V = 0;
-    double hu = 0; // horizontal and vertical units
-    double vu = 0;
-    double barHeight = 0;
-};
-
-LabelGrid computeLabelGrid(const LayoutSettings& layout, double pageWidth, double pageHeight,
-                           int divisions = 5);
-
-// The numbers of one job: a series, which may be far too long to list, or
-// the items of a list.
-class LabelNumbers {
-  public:
-    static LabelNumbers series(qint64 start, qint64 end);
-    static LabelNumbers list(std::vector<double> items);
-
-    qint64 count() const;
-    // The number of the k-th label, from 0.
-    double at(qint64 k) const;
-    // The gauge, 0 to 100, once the k-th label (from 0) is printed. A series
-    // counts from its first label (which shows 0), a list from 1; a series
-    // of one label shows 100.
-    int progressAfter(qint64 k) const;
-    // The most characters a number of the job takes on its label.
-    int widestNumber() const;
-
-  private:
-    bool series_ = true;
-    qint64 start_ = 0;
-    qint64 end_ = 0;
-    std::vector<double> items_;
-};
-
-// A number as its label prints it: rounded, at least five digits.
-QString formatLabelNumber(double number);
-// The items of a list: "-" and "/" end an item; a separator at the very
-// end adds none; two separators in a row give an empty item.
-QStringList splitList(const QString& list);
-
-// The most labels a series prints: every five-digit number and one more.
-inline constexpr qint64 kLargestSeries = 100000;
-
-// The series start and end checked, or the message that refuses them.
-std::variant<LabelNumbers, QString> readSeries(const QString& start, const QString& end);
-// The items of a list read as numbers; nothing when the list is blank.
-std::optional<LabelNumbers> readList(const QString& text);
 
 // Shows a refusal: the window's first line, a line break and the reason.
 void RefusePrinting(AppContext& ctx, const QString& firstLine, const QString& reason);

@@ -1,7 +1,7 @@
 #include "printing/layout_fit.h"
 
 #include "platform/printer_surface.h"
-#include "printing/label_sheets.h"
+#include "printing/label_grid.h"
 
 #include <algorithm>
 #include <cmath>

@@ -11,7 +11,7 @@
 #include "desk/journal.h"
 #include "desk/stocktaking.h"
 #include "platform/sqlite_db.h"
-#include "printing/label_sheets.h"
+#include "printing/label_numbers.h"
 #include "printing/layout_settings.h"
 #include "recording_printer.h"
 #include "scripted_dialogs.h"
