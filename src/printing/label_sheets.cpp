@@ -34,13 +34,7 @@ void sendJob(AppContext& ctx, const std::function<void()>& job, const QString& c
     try {
         job();
     } catch (const KarvelError& error) {
-        ShowStandardError(ctx, error);
-        // The sheets are not sent, but the surface lets go of the job so the
-        // next one prints.
-        try {
-            ctx.printer.endDocument();
-        } catch (const KarvelError&) {
-        }
+        ReportFailedJob(ctx, error);
         return;
     }
     if (!ctx.printer.isPreview())
