@@ -22,21 +22,23 @@ ImportPupilsWindow::ImportPupilsWindow(AppContext& ctx, QWidget* parent)
     setObjectName(QStringLiteral("ImportEleves"));
     setWindowTitle(QStringLiteral("KarVel - Importer les élèves d'une année scolaire"));
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(
+    auto* help = new QLabel(
         QStringLiteral(
             "Fichier des élèves (CSV, ou tableau .ods ou .xlsx) : une ligne d'en-tête nommant les colonnes nom, prénom, classe, niveau, cycle, enseignant."),
-        this));
+        this);
+    help->setWordWrap(true);
+    layout->addWidget(help);
 
     auto* fileLine = new QHBoxLayout;
     fileField = new QLineEdit(this);
     fileField->setObjectName(QStringLiteral("Text1"));
-    Commande1 = new QPushButton(QStringLiteral("&Choisir le fichier…"), this);
-    Commande1->setObjectName(QStringLiteral("Commande1"));
-    Commande2 = new QPushButton(QStringLiteral("&Lire le fichier"), this);
-    Commande2->setObjectName(QStringLiteral("Commande2"));
+    chooseButton = new QPushButton(QStringLiteral("&Choisir le fichier…"), this);
+    chooseButton->setObjectName(QStringLiteral("Commande1"));
+    readButton = new QPushButton(QStringLiteral("&Lire le fichier"), this);
+    readButton->setObjectName(QStringLiteral("Commande2"));
     fileLine->addWidget(fileField, 1);
-    fileLine->addWidget(Commande1);
-    fileLine->addWidget(Commande2);
+    fileLine->addWidget(chooseButton);
+    fileLine->addWidget(readButton);
     layout->addLayout(fileLine);
 
     planText = new QPlainTextEdit(this);
@@ -51,21 +53,21 @@ ImportPupilsWindow::ImportPupilsWindow(AppContext& ctx, QWidget* parent)
     layout->addWidget(removeAbsentBox);
 
     auto* buttons = new QHBoxLayout;
-    Commande3 = new QPushButton(QStringLiteral("&Importer"), this);
-    Commande3->setObjectName(QStringLiteral("Commande3"));
-    Commande3->setEnabled(false);
+    importButton = new QPushButton(QStringLiteral("&Importer"), this);
+    importButton->setObjectName(QStringLiteral("Commande3"));
+    importButton->setEnabled(false);
     auto* close = new QPushButton(QStringLiteral("&Fermer"), this);
     close->setObjectName(QStringLiteral("Commande4"));
     buttons->addStretch(1);
-    buttons->addWidget(Commande3);
+    buttons->addWidget(importButton);
     buttons->addWidget(close);
     layout->addLayout(buttons);
     resize(640, 420);
 
-    connect(Commande1, &QPushButton::clicked, this, &ImportPupilsWindow::chooseFile);
-    connect(Commande2, &QPushButton::clicked, this, &ImportPupilsWindow::readFile);
+    connect(chooseButton, &QPushButton::clicked, this, &ImportPupilsWindow::chooseFile);
+    connect(readButton, &QPushButton::clicked, this, &ImportPupilsWindow::readFile);
     connect(fileField, &QLineEdit::returnPressed, this, &ImportPupilsWindow::readFile);
-    connect(Commande3, &QPushButton::clicked, this, &ImportPupilsWindow::import);
+    connect(importButton, &QPushButton::clicked, this, &ImportPupilsWindow::import);
     connect(removeAbsentBox, &QCheckBox::toggled, this, &ImportPupilsWindow::showPlan);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
 }
@@ -101,7 +103,7 @@ void ImportPupilsWindow::showPlan() {
     planText->setPlainText(
         plan_ ? describePlan(*plan_, {removeAbsentBox->isChecked(), !plan_->badRows.empty()})
               : QString());
-    Commande3->setEnabled(bool(plan_));
+    importButton->setEnabled(bool(plan_));
 }
 
 void ImportPupilsWindow::import() {

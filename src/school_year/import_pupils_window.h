@@ -37,9 +37,9 @@ class ImportPupilsWindow : public QWidget {
     QLineEdit* fileField;       // Text1: the file
     QPlainTextEdit* planText;   // Text2: what would change
     QCheckBox* removeAbsentBox; // Check1: remove the absent pupils
-    QPushButton* Commande1;     // choose the file
-    QPushButton* Commande2;     // read it
-    QPushButton* Commande3;     // import
+    QPushButton* chooseButton;  // Commande1
+    QPushButton* readButton;    // Commande2
+    QPushButton* importButton;  // Commande3
     std::optional<PupilFile> file_;
     std::optional<ImportPlan> plan_;
 };
