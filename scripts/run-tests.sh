@@ -16,7 +16,7 @@ printf '== ctest -L unit : %d,%02d s ==\n' $((elapsed / 100)) $((elapsed % 100))
 # The figures of the reliability tests, which ctest keeps in its log when they pass.
 log=build-tests/Testing/Temporary/LastTest.log
 echo "== Fiabilité =="
-grep -hE '^(kills survived|quit backups killed|repairs killed|ended by the system|two-desk operations|readings fuzzed|readings typed|readings kept while a box was open|readings lost):' "$log" || true
+grep -hE '^(kills survived|quit backups killed|repairs killed|imports killed|ended by the system|two-desk operations|readings fuzzed|readings typed|readings kept while a box was open|readings lost):' "$log" || true
 { grep -hE '^faults injected: [0-9]+' "$log" || true; } | awk '{n += $3} END {if (NR) print "faults injected: " n}'
 
 echo "== La même suite sous AddressSanitizer et UndefinedBehaviorSanitizer =="
