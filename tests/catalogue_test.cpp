@@ -155,7 +155,7 @@ TEST_F(CatalogueTest, AnEditWritesOnlyItsFieldsAndNeverOverAnotherDesksChange) {
 TEST_F(CatalogueTest, TheWindowHoldsNoMoreThanEachFieldsWidth) {
     struct Row {
         int row;
-        const FormSpec& spec;
+        const FormDefinition& definition;
         const char* control;
         int width; // the column's width; 0: no limit
     };
@@ -171,7 +171,7 @@ TEST_F(CatalogueTest, TheWindowHoldsNoMoreThanEachFieldsWidth) {
     };
     const QString typed(60, QChar('w'));
     for (const Row& r : rows) {
-        RecordFormWindow window(t.ctx, r.spec);
+        RecordFormWindow window(t.ctx, r.definition);
         auto* field = window.findChild<QLineEdit*>(r.control);
         ASSERT_TRUE(field) << "row " << r.row;
         field->clear();

@@ -18,12 +18,13 @@ const QString kBadDate = QStringLiteral("La date doit s'écrire sous la forme jj
 
 } // namespace
 
-RecordForm::RecordForm(AppContext& ctx, const FormSpec& spec) : ctx_(ctx), spec_(spec) {
+RecordForm::RecordForm(AppContext& ctx, const FormDefinition& definition)
+    : ctx_(ctx), definition_(definition) {
     startNew(false);
 }
 
 QString RecordForm::path() const {
-    return pathIn(ctx_.dataFolder, spec_.file);
+    return pathIn(ctx_.dataFolder, definition_.file);
 }
 
 void RecordForm::tell(Icon icon, const QString& text) {
@@ -55,7 +56,7 @@ void RecordForm::setValue(const QString& field, const QString& text) {
 
 void RecordForm::startNew(bool keepShared) {
     RecordView::FieldTexts values;
-    for (const FormField& field : spec_.fields) {
+    for (const FormField& field : definition_.fields) {
         QString text;
         if (keepShared && field.keptForNext)
             text = value(field.name);
@@ -71,7 +72,7 @@ void RecordForm::startNew(bool keepShared) {
     number_.clear();
     RunReportingErrors(ctx_, [&] {
         Database db(path());
-        number_ = NextFreeNumber(db, spec_.table, spec_.keyField).value_or(QString());
+        number_ = NextFreeNumber(db, definition_.table, definition_.keyField).value_or(QString());
     });
 }
 
@@ -79,7 +80,7 @@ void RecordForm::showRecord(const RecordView& view) {
     for (auto& [name, text] : values_)
         text = view.field(name);
     read_ = values_;
-    number_ = view.field(spec_.keyField);
+    number_ = view.field(definition_.keyField);
     editing_ = true;
 }
 
@@ -87,22 +88,22 @@ bool RecordForm::open(const QString& reading) {
     const QString number = zeroPadded(lastFive(reading));
     bool found = false;
     const bool read = RunReportingErrors(ctx_, [&] {
-        RecordView view(spec_.objectName, QString());
+        RecordView view(definition_.objectName, QString());
         view.bind(path());
-        view.query(spec_.byNumber(number));
+        view.query(definition_.byNumber(number));
         found = !view.isEmpty();
         if (found)
             showRecord(view);
     });
     if (read && !found)
-        tell(Icon::Information, spec_.noSuchRecord.arg(number));
+        tell(Icon::Information, definition_.noSuchRecord.arg(number));
     return found;
 }
 
 std::optional<RecordView::FieldTexts> RecordForm::checkedValues() {
     RecordView::FieldTexts values = values_;
     for (size_t i = 0; i < values.size(); ++i) {
-        const FormField& field = spec_.fields[i];
+        const FormField& field = definition_.fields[i];
         QString& text = values[i].second;
         // A value left as it was read is written back as it was, whatever its form.
         if (editing_ && text == read_[i].second)
@@ -117,8 +118,8 @@ std::optional<RecordView::FieldTexts> RecordForm::checkedValues() {
             }
             text = formatDate(*date);
         }
-        if (field.name == spec_.requiredField && text.isEmpty()) {
-            tell(Icon::Exclamation, spec_.required);
+        if (field.name == definition_.requiredField && text.isEmpty()) {
+            tell(Icon::Exclamation, definition_.required);
             return std::nullopt;
         }
     }
@@ -145,20 +146,21 @@ bool RecordForm::saveNew(const RecordView::FieldTexts& values) {
         // The number is taken under the write lock: no other desk can take it
         // between this choice and the insert.
         Transaction transaction(db);
-        given = NextFreeNumber(db, spec_.table, spec_.keyField);
+        given = NextFreeNumber(db, definition_.table, definition_.keyField);
         if (!given)
             return;
         RecordView::FieldTexts record = values;
-        record.emplace_back(spec_.keyField, *given);
-        record.insert(record.end(), spec_.newRecord.begin(), spec_.newRecord.end());
+        record.emplace_back(definition_.keyField, *given);
+        record.insert(record.end(), definition_.newRecord.begin(), definition_.newRecord.end());
         QString names;
         QString places;
         for (size_t i = 0; i < record.size(); ++i) {
             names += (i ? QStringLiteral(", ") : QString()) + quotedIdentifier(record[i].first);
             places += (i ? QStringLiteral(", ?") : QStringLiteral("?")) + QString::number(i + 1);
         }
-        const auto insert = db.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                           .arg(quotedIdentifier(spec_.table), names, places));
+        const auto insert =
+            db.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                           .arg(quotedIdentifier(definition_.table), names, places));
         for (size_t i = 0; i < record.size(); ++i)
             insert->bind(int(i) + 1, record[i].second);
         insert->run();
@@ -172,7 +174,7 @@ bool RecordForm::saveNew(const RecordView::FieldTexts& values) {
     }
     // None was proposed when the file could not be read as the form started.
     if (!number_.isEmpty() && *given != number_)
-        tell(Icon::Information, spec_.numberTaken.arg(number_, *given));
+        tell(Icon::Information, definition_.numberTaken.arg(number_, *given));
     added_.push_back(*given);
     return true;
 }
@@ -181,16 +183,16 @@ bool RecordForm::saveEdit(const RecordView::FieldTexts& values) {
     bool saved = false;
     bool gone = false;
     const bool ran = RunReportingErrors(ctx_, [&] {
-        RecordView view(spec_.objectName, QString());
+        RecordView view(definition_.objectName, QString());
         view.bind(path());
-        view.query(spec_.byNumber(number_));
+        view.query(definition_.byNumber(number_));
         if (view.isEmpty()) {
             gone = true;
             return;
         }
         RecordView::FieldTexts decided;
         for (size_t i = 0; i < values.size(); ++i) {
-            if (spec_.fields[i].sameInForm(read_[i].second, values[i].second))
+            if (definition_.fields[i].sameInForm(read_[i].second, values[i].second))
                 continue;
             decided.push_back(read_[i]);
             view.setField(values[i].first, values[i].second);
@@ -202,23 +204,23 @@ bool RecordForm::saveEdit(const RecordView::FieldTexts& values) {
     if (!ran)
         return false;
     if (gone) {
-        tell(Icon::Information, spec_.noSuchRecord.arg(number_));
+        tell(Icon::Information, definition_.noSuchRecord.arg(number_));
         startNew(false);
     } else if (!saved) {
-        tell(Icon::Exclamation, spec_.changedMeanwhile);
+        tell(Icon::Exclamation, definition_.changedMeanwhile);
     }
     return saved;
 }
 
 void RecordForm::printLabels(const Progress& progress) {
     if (added_.isEmpty()) {
-        tell(Icon::Information, spec_.nothingAdded);
+        tell(Icon::Information, definition_.nothingAdded);
         return;
     }
-    PrintLabelSheets(
-        ctx_,
-        {spec_.labels, NumberChoice::List, QString(), QString(), added_.join(QLatin1Char('-'))},
-        progress);
+    PrintLabelSheets(ctx_,
+                     {definition_.labels, NumberChoice::List, QString(), QString(),
+                      added_.join(QLatin1Char('-'))},
+                     progress);
 }
 
 } // namespace karvel

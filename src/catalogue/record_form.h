@@ -3,7 +3,7 @@
 // record under the next free number, or an existing record found by its
 // number. The window shows these values and calls these procedures.
 
-#include "catalogue/form_specs.h"
+#include "catalogue/form_definitions.h"
 #include "platform/dialogs.h"
 #include "printing/label_sheets.h"
 #include "records/record_view.h"
@@ -17,9 +17,9 @@ struct AppContext;
 
 class RecordForm {
   public:
-    RecordForm(AppContext& ctx, const FormSpec& spec);
+    RecordForm(AppContext& ctx, const FormDefinition& definition);
 
-    const FormSpec& spec() const { return spec_; }
+    const FormDefinition& definition() const { return definition_; }
 
     // Empties the form for a new record and proposes the next free number.
     // With `keepShared`, the fields a pile of records often shares keep their
@@ -66,7 +66,7 @@ class RecordForm {
     void showRecord(const RecordView& view);
 
     AppContext& ctx_;
-    const FormSpec& spec_;
+    const FormDefinition& definition_;
     QString number_;
     bool editing_ = false;
     // In the order of the form's fields: what the form holds, and what the

@@ -15,10 +15,11 @@
 
 namespace karvel {
 
-RecordFormWindow::RecordFormWindow(AppContext& ctx, const FormSpec& spec, QWidget* parent)
-    : QWidget(parent, Qt::Window), form_(ctx, spec) {
-    setObjectName(spec.objectName);
-    setWindowTitle(spec.title);
+RecordFormWindow::RecordFormWindow(AppContext& ctx, const FormDefinition& definition,
+                                   QWidget* parent)
+    : QWidget(parent, Qt::Window), form_(ctx, definition) {
+    setObjectName(definition.objectName);
+    setWindowTitle(definition.title);
 
     auto button = [this](const char* name, const QString& text) {
         auto* b = new QPushButton(text, this);
@@ -44,7 +45,7 @@ RecordFormWindow::RecordFormWindow(AppContext& ctx, const FormSpec& spec, QWidge
     captionLabel->setObjectName(QStringLiteral("legende"));
 
     auto* fields = new QFormLayout;
-    for (const FormField& field : spec.fields) {
+    for (const FormField& field : definition.fields) {
         Control control{&field};
         QWidget* widget = nullptr;
         switch (field.kind) {
@@ -69,7 +70,7 @@ RecordFormWindow::RecordFormWindow(AppContext& ctx, const FormSpec& spec, QWidge
     }
 
     saveButton = button("enregistrer", QString());
-    printButton = button("imprimer", spec.printLabels);
+    printButton = button("imprimer", definition.printLabels);
     quitButton = button("quitter", QStringLiteral("&Quitter"));
     connect(saveButton, &QPushButton::clicked, this, &RecordFormWindow::save);
     connect(printButton, &QPushButton::clicked, this, &RecordFormWindow::printLabels);
@@ -97,9 +98,9 @@ RecordFormWindow::RecordFormWindow(AppContext& ctx, const FormSpec& spec, QWidge
 }
 
 void RecordFormWindow::showForm() {
-    const FormSpec& spec = form_.spec();
+    const FormDefinition& definition = form_.definition();
     captionLabel->setText(
-        (form_.editing() ? spec.editCaption : spec.newCaption).arg(form_.number()));
+        (form_.editing() ? definition.editCaption : definition.newCaption).arg(form_.number()));
     saveButton->setText(form_.editing() ? QStringLiteral("&Enregistrer")
                                         : QStringLiteral("&Enregistrer et suivant"));
     for (const Control& control : controls_) {

@@ -20,7 +20,7 @@ namespace karvel {
 class RecordFormWindow : public QWidget {
     Q_OBJECT
   public:
-    RecordFormWindow(AppContext& ctx, const FormSpec& spec, QWidget* parent = nullptr);
+    RecordFormWindow(AppContext& ctx, const FormDefinition& definition, QWidget* parent = nullptr);
 
     const RecordForm& form() const { return form_; }
 

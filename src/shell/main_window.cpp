@@ -215,9 +215,9 @@ void MainWindow::useSounds(QtSounds& sounds) {
     connect(soundsEntry, &QAction::toggled, this, [&sounds](bool on) { sounds.setEnabled(on); });
 }
 
-void MainWindow::showRecordForm(RecordFormWindow*& window, const FormSpec& spec) {
+void MainWindow::showRecordForm(RecordFormWindow*& window, const FormDefinition& definition) {
     if (!window)
-        window = new RecordFormWindow(ctx_, spec, this);
+        window = new RecordFormWindow(ctx_, definition, this);
     bringUp(*window);
 }
 

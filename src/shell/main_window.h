@@ -21,7 +21,7 @@ class QMenu;
 namespace karvel {
 
 struct AppContext;
-struct FormSpec;
+struct FormDefinition;
 class LoanDeskWindow;
 class OverdueWindow;
 class PrintingWindows;
@@ -69,7 +69,7 @@ class MainWindow : public QMainWindow, public WindowFrame {
     void choosePrinterOrientation(Orientation orientation);
     void openDataDocument(DataDocument document);
     // Makes the window of a record form on first use, then brings it up.
-    void showRecordForm(RecordFormWindow*& window, const FormSpec& spec);
+    void showRecordForm(RecordFormWindow*& window, const FormDefinition& definition);
     void showOverdueList();
 
     AppContext& ctx_;

@@ -41,7 +41,7 @@ struct FormField {
     bool sameInForm(const QString& a, const QString& b) const;
 };
 
-struct FormSpec {
+struct FormDefinition {
     QString file; // in the data folder
     QString table;
     QString keyField;
@@ -66,7 +66,7 @@ struct FormSpec {
     QString nothingAdded;
 };
 
-const FormSpec& documentForm();
-const FormSpec& memberForm();
+const FormDefinition& documentForm();
+const FormDefinition& memberForm();
 
 } // namespace karvel

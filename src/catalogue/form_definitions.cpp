@@ -1,4 +1,4 @@
-#include "catalogue/form_specs.h"
+#include "catalogue/form_definitions.h"
 
 #include "data/folders.h"
 
@@ -57,8 +57,8 @@ bool FormField::sameInForm(const QString& a, const QString& b) const {
     return a == b;
 }
 
-const FormSpec& documentForm() {
-    static const FormSpec spec{
+const FormDefinition& documentForm() {
+    static const FormDefinition definition{
         kCatalogueFile,
         QStringLiteral("vok"),
         QStringLiteral("inventaire"),
@@ -96,11 +96,11 @@ const FormSpec& documentForm() {
             "Ce document a été modifié sur un autre poste depuis que vous l'avez ouvert : rien n'a été enregistré. Il est affiché tel qu'il est maintenant."),
         QStringLiteral("Aucun document n'a été ajouté dans cette fenêtre."),
     };
-    return spec;
+    return definition;
 }
 
-const FormSpec& memberForm() {
-    static const FormSpec spec{
+const FormDefinition& memberForm() {
+    static const FormDefinition definition{
         kMembersFile,
         QStringLiteral("membres"),
         QStringLiteral("matricule"),
@@ -136,7 +136,7 @@ const FormSpec& memberForm() {
             "Cet adhérent a été modifié sur un autre poste depuis que vous l'avez ouvert : rien n'a été enregistré. Il est affiché tel qu'il est maintenant."),
         QStringLiteral("Aucun adhérent n'a été ajouté dans cette fenêtre."),
     };
-    return spec;
+    return definition;
 }
 
 } // namespace karvel
