@@ -10,6 +10,7 @@
 #include "fixed_clock.h"
 #include "platform/qt_dialogs.h"
 #include "platform/reading_rhythm.h"
+#include "preview_driver.h"
 #include "recording_sounds.h"
 #include "shell/main_window.h"
 #include "shell/startup.h"
@@ -524,3 +525,23 @@ TEST_F(DeskInUseTest, TheReadingFieldGetsTheFocusBackAfterEachButton) {
 }
 
 } // namespace
+
+// A pupil scans while the librarian looks at the preview of the list: the
+// reading types nothing into the preview and is made once it closes.
+TEST_F(DeskInUseTest, AReadingDuringThePreviewIsMadeOnceItCloses) {
+    scan("EMPRUNT");
+    scan("ECO-00042");
+    scan("DOC-00001");
+    whenPreviewShows("Fermer", [&](int) {
+        QWidget* preview = QApplication::activeModalWidget();
+        ASSERT_NE(preview, nullptr);
+        QTest::keyClicks(preview, "DOC-00002", Qt::NoModifier, kReaderKeyDelayMs);
+        QTest::keyClick(preview, Qt::Key_Return, Qt::NoModifier, kReaderKeyDelayMs);
+        EXPECT_EQ(doc("00002", "emprunté"), "N") << "not while the preview is open";
+    });
+    control<QPushButton>(&desk(), "SSCommand8")->click();
+    EXPECT_EQ(doc("00002", "emprunté"), "O");
+    EXPECT_EQ(listed(), (QStringList{"00001 - Le Petit Prince", "00002 - Tintin"}));
+    EXPECT_TRUE(printer.jobs().empty());
+    expectReadingFocused("after the preview");
+}

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <deque>
+#include <functional>
 #include <optional>
 
 namespace karvel {
@@ -36,6 +37,10 @@ class Dialogs {
     // The text typed, or nothing when the user cancels.
     virtual std::optional<QString> input(const QString& prompt, const QString& title) = 0;
     virtual void setBusy(bool busy) = 0;
+    // Runs `exec`, which shows a modal window of the program's own (a print
+    // preview) and returns its result. Readings made meanwhile are kept as
+    // a box keeps them, instead of typing into that window.
+    virtual int runKeepingReadings(const std::function<int()>& exec) { return exec(); }
 
     // The oldest reading made while a box was open, as the reader typed it.
     std::optional<QString> takeWaitingReading();

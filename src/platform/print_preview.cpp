@@ -68,7 +68,7 @@ void ShowPrintPreview(Services& ctx, QWidget* parent, const std::function<void()
     window.resize(800, 900);
     CentreWindow(window);
 
-    if (window.exec() == QDialog::Accepted)
+    if (ctx.dialogs.runKeepingReadings([&] { return window.exec(); }) == QDialog::Accepted)
         job();
 }
 

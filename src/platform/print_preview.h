@@ -19,7 +19,8 @@ void PaintPreview(Services& ctx, QPrinter& sheets, const std::function<void()>& 
 // (the printer keeps its own state), then shows them in a window over
 // `parent`. Its questions and refusals come as for printing; a job that
 // prints nothing shows no window. "Imprimer" in the window runs `job` again,
-// on the printer.
+// on the printer. Readings made while the window is open type nothing into
+// it: they wait, as during a box.
 void ShowPrintPreview(Services& ctx, QWidget* parent, const std::function<void()>& job);
 
 } // namespace karvel

@@ -164,6 +164,13 @@ QString waitingNote(int waiting) {
 
 } // namespace
 
+int QtDialogs::runKeepingReadings(const std::function<int()>& exec) {
+    ReaderKeyCatcher catcher([this](const QString& reading) { keepReading(reading); });
+    const int result = exec();
+    keepUnfinishedReading(catcher.unfinished());
+    return result;
+}
+
 int QtDialogs::showMessage(Icon icon, const QString& caption, const QString& text,
                            Buttons buttons) {
     if (nobody_) {

@@ -10,6 +10,7 @@ class QtDialogs final : public Dialogs {
   public:
     std::optional<QString> input(const QString& prompt, const QString& title) override;
     void setBusy(bool busy) override;
+    int runKeepingReadings(const std::function<int()>& exec) override;
     // From now on nobody may be there to answer (the system is ending the
     // program): a message goes to standard error and takes its default
     // answer, OK, Annuler or Non, and an input box is cancelled.
