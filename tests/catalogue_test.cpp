@@ -236,14 +236,25 @@ TEST_F(CatalogueTest, TypingNotSavedIsDroppedOnlyWhenTheUserSaysSo) {
     QTest::keyClicks(number, "DOC-00001");
     QTest::keyClick(number, Qt::Key_Return);
     window.findChild<QPushButton*>("quitter")->click();
+    const QString question =
+        "Les modifications de cette fiche ne sont pas enregistrées.\n\nVoulez-vous les abandonner ?";
     ASSERT_EQ(t.dialogs.shown.size(), 3u);
-    EXPECT_EQ(
-        t.dialogs.shown[0].text,
-        "Les modifications de cette fiche ne sont pas enregistrées.\n\nVoulez-vous les abandonner ?");
+    EXPECT_EQ(t.dialogs.shown[0].text, question);
     EXPECT_EQ(title->text(), "Candide");
 
     // Yes drops it and opens the record asked for.
     t.dialogs.answers = {AnswerYes};
     QTest::keyClick(number, Qt::Key_Return);
     EXPECT_EQ(title->text(), "Le Petit Prince");
+
+    // A save refused (no title) leaves the typing unsaved: leaving still asks.
+    window.findChild<QPushButton*>("nouveau")->click();
+    QTest::keyClicks(window.findChild<QLineEdit*>("auteur"), "Voltaire");
+    t.dialogs.shown.clear();
+    t.dialogs.answers = {AnswerOk, AnswerNo};
+    window.findChild<QPushButton*>("enregistrer")->click();
+    window.findChild<QPushButton*>("nouveau")->click();
+    ASSERT_EQ(t.dialogs.shown.size(), 2u);
+    EXPECT_EQ(t.dialogs.shown[1].text, question);
+    EXPECT_EQ(window.findChild<QLineEdit*>("auteur")->text(), "Voltaire");
 }

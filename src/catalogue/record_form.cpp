@@ -67,6 +67,7 @@ void RecordForm::startNew(bool keepShared) {
         values.emplace_back(field.name, text);
     }
     values_ = std::move(values);
+    shown_ = values_;
     read_.clear();
     editing_ = false;
     number_.clear();
@@ -80,6 +81,7 @@ void RecordForm::showRecord(const RecordView& view) {
     for (auto& [name, text] : values_)
         text = view.field(name);
     read_ = values_;
+    shown_ = values_;
     number_ = view.field(definition_.keyField);
     editing_ = true;
 }

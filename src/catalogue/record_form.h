@@ -37,6 +37,9 @@ class RecordForm {
     // shares after a new record. False, after a message, when nothing was saved.
     bool save();
 
+    // True when the values differ from the record as it was opened or
+    // started: typing not saved, even after a save that was refused.
+    bool changed() const { return values_ != shown_; }
     // Asks whether what was typed and not saved may be dropped (No by
     // default): true when the user agrees.
     bool mayDropChanges();
@@ -73,6 +76,8 @@ class RecordForm {
     // file held when the record was opened (empty for a new record).
     RecordView::FieldTexts values_;
     RecordView::FieldTexts read_;
+    // The values as the record was opened or started, before any typing.
+    RecordView::FieldTexts shown_;
     QStringList added_;
 };
 

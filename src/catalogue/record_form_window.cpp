@@ -128,15 +128,9 @@ void RecordFormWindow::readControls() {
     }
 }
 
-bool RecordFormWindow::edited() const {
-    for (const Control& control : controls_) {
-        const QString value = form_.value(control.field->name);
-        if (control.line    ? control.line->text() != value
-            : control.lines ? control.lines->toPlainText() != value
-                            : control.check->isChecked() != control.field->ticks(value))
-            return true;
-    }
-    return false;
+bool RecordFormWindow::edited() {
+    readControls();
+    return form_.changed();
 }
 
 bool RecordFormWindow::mayLeave() {

@@ -35,8 +35,8 @@ class RecordFormWindow : public QWidget {
 
     void showForm();
     void readControls();
-    // True when a control no longer shows what the form holds: typing not saved.
-    bool edited() const;
+    // True when something typed is not saved.
+    bool edited();
     // Whether the record shown may be left: nothing typed, or the user drops it.
     bool mayLeave();
     void quit();
