@@ -3,6 +3,7 @@
 #include "common/text.h"
 #include "data/numbering.h"
 #include "platform/search_fold.h"
+#include "records/document_view.h"
 
 #include <QDate>
 #include <algorithm>
@@ -18,8 +19,9 @@ QString nameKey(const QString& surname, const QString& firstName) {
            foldForSearch(firstName.simplified());
 }
 
+// An invalid date when the text is not a date written day first.
 QDate birthDateOf(const PupilRow& row) {
-    return QDate::fromString(row.birthDate, QStringLiteral("d/M/yyyy"));
+    return parseDayFirstDate(row.birthDate).value_or(QDate());
 }
 
 // What is wrong with one line on its own.
