@@ -112,14 +112,11 @@ void MainWindow::buildMenus() {
     addSeparator(gestion, QStringLiteral("menugestionindex4"));
     connect(addEntry(gestion, QStringLiteral("menugestionindex5"),
                      QStringLiteral("Documents en &retard")),
-            &QAction::triggered, this, &MainWindow::showOverdueList);
+            &QAction::triggered, this,
+            [this] { showOnce(overdue_, ctx_, OverdueWindow::PathChooser(), this); });
     connect(addEntry(gestion, QStringLiteral("menugestionindex6"),
                      QStringLiteral("&Importer les élèves…")),
-            &QAction::triggered, this, [this] {
-                if (!importEleves_)
-                    importEleves_ = new school_year::ImportPupilsWindow(ctx_, this);
-                bringUp(*importEleves_);
-            });
+            &QAction::triggered, this, [this] { showOnce(importEleves_, ctx_, this); });
 
     QMenu* edition = addMenu(bar, QStringLiteral("menuéditionindex0"),
                              QStringLiteral("&Edition des Codes-Barres et Cartes"));
@@ -142,10 +139,12 @@ void MainWindow::buildMenus() {
     addSeparator(edition, QStringLiteral("menuFichesSeparateur"));
     connect(addEntry(edition, QStringLiteral("menuNouveauxDocuments"),
                      QStringLiteral("&Nouveaux documents")),
-            &QAction::triggered, this, [this] { showRecordForm(documentsForm_, documentForm()); });
+            &QAction::triggered, this,
+            [this] { showOnce(documentsForm_, ctx_, documentForm(), this); });
     connect(addEntry(edition, QStringLiteral("menuNouveauxAdherents"),
                      QStringLiteral("Adhérents e&xtérieurs")),
-            &QAction::triggered, this, [this] { showRecordForm(membersForm_, memberForm()); });
+            &QAction::triggered, this,
+            [this] { showOnce(membersForm_, ctx_, memberForm(), this); });
 
     QMenu* inventaire =
         addMenu(bar, QStringLiteral("menuinventaireindex0"), QStringLiteral("&Inventaire"));
@@ -215,22 +214,10 @@ void MainWindow::useSounds(QtSounds& sounds) {
     connect(soundsEntry, &QAction::toggled, this, [&sounds](bool on) { sounds.setEnabled(on); });
 }
 
-void MainWindow::showRecordForm(RecordFormWindow*& window, const FormDefinition& definition) {
-    if (!window)
-        window = new RecordFormWindow(ctx_, definition, this);
-    bringUp(*window);
-}
-
 void MainWindow::showQuitWindow() {
     quitter->show();
     quitter->raise();
     quitter->activateWindow();
-}
-
-void MainWindow::showOverdueList() {
-    if (!overdue_)
-        overdue_ = std::make_unique<OverdueWindow>(ctx_);
-    BringUp(ctx_, *overdue_);
 }
 
 void MainWindow::openLoanDesk() {

@@ -9,8 +9,8 @@
 #include "shell/quit_window.h"
 
 #include <QMainWindow>
-#include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 class QAction;
@@ -21,7 +21,6 @@ class QMenu;
 namespace karvel {
 
 struct AppContext;
-struct FormDefinition;
 class LoanDeskWindow;
 class OverdueWindow;
 class PrintingWindows;
@@ -68,9 +67,13 @@ class MainWindow : public QMainWindow, public WindowFrame {
     void addSoundsEntry(QMenu* gestion);
     void choosePrinterOrientation(Orientation orientation);
     void openDataDocument(DataDocument document);
-    // Makes the window of a record form on first use, then brings it up.
-    void showRecordForm(RecordFormWindow*& window, const FormDefinition& definition);
-    void showOverdueList();
+    // Makes a window on first use, owned by the main window, then brings it up.
+    template <typename Window, typename... Arguments>
+    void showOnce(Window*& window, Arguments&&... arguments) {
+        if (!window)
+            window = new Window(std::forward<Arguments>(arguments)...);
+        bringUp(*window);
+    }
 
     AppContext& ctx_;
     std::function<void(int)> endProgram_;
@@ -80,11 +83,10 @@ class MainWindow : public QMainWindow, public WindowFrame {
     // given back when the frame goes, so that their owners delete them.
     std::vector<QWidget*> lent_;
     LoanDeskWindow* loanDeskWindow; // Form2
+    // Made when first asked for.
     RecordFormWindow* documentsForm_ = nullptr;
     RecordFormWindow* membersForm_ = nullptr;
-    // "Documents en retard", made when first asked for.
-    std::unique_ptr<OverdueWindow> overdue_;
-    // Made when first asked for.
+    OverdueWindow* overdue_ = nullptr;
     school_year::ImportPupilsWindow* importEleves_ = nullptr;
     bool loanDeskOpened_ = false;
     // The orientation last set through the menu, which the check marks show.
